@@ -35,12 +35,14 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM param) {
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
   if (owner != state->processId) return TRUE;
+  char className[256] = "";
+  GetClassNameA(window, className, sizeof className);
+  // The input-method window every GUI thread gets says nothing about the program.
+  if (std::strcmp(className, "IME") == 0) return TRUE;
   WindowInfo info{
       window, {}, {}, GetWindowLongA(window, GWL_STYLE), GetWindowLongA(window, GWL_EXSTYLE)};
+  info.className = className;
   char text[256] = "";
-  GetClassNameA(window, text, sizeof text);
-  info.className = text;
-  text[0] = '\0';
   GetWindowTextA(window, text, sizeof text);
   info.title = text;
   state->windows.push_back(info);
