@@ -1,0 +1,63 @@
+#include "xlib/lib/xreg.h"
+
+#include <cstring>
+
+#include "clib/Assert.h"
+
+namespace {
+
+// Read, set value and create subkey.
+constexpr REGSAM kOpenAccess = 0x2001F;
+
+void CopyCut(char* buffer, int size, const char* text) {
+  if (size <= 0) return;
+  size_t len = text ? std::strlen(text) : 0;
+  if (len > static_cast<size_t>(size - 1)) len = static_cast<size_t>(size - 1);
+  if (len) std::memcpy(buffer, text, len);
+  buffer[len] = '\0';
+}
+
+}  // namespace
+
+HKEY xRegOpen(xreg& reg, HKEY root, const char* subkey) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(root, subkey, 0, kOpenAccess, &key) != ERROR_SUCCESS) key = nullptr;
+  reg.hKey = key;
+  return key;
+}
+
+void xRegClose(xreg& reg) {
+  if (reg.hKey) RegCloseKey(reg.hKey);
+  reg.hKey = nullptr;
+}
+
+int xRegGetInt(const xreg* reg, const char* name, int def) {
+  ASSERT(reg != NULL);
+  ASSERT(reg->hKey != NULL);
+  DWORD type = 0;
+  DWORD value = 0;
+  DWORD size = sizeof(value);
+  if (RegQueryValueExA(reg->hKey, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
+          ERROR_SUCCESS ||
+      type != REG_DWORD || size != sizeof(value)) {
+    return def;
+  }
+  return static_cast<int>(value);
+}
+
+int xRegGetString(const xreg* reg, const char* name, const char* def, char* buffer, int size) {
+  ASSERT(reg != NULL);
+  ASSERT(reg->hKey != NULL);
+  if (size <= 0) return 0;
+  DWORD type = 0;
+  // One byte kept back for a NUL the stored value may lack.
+  DWORD got = static_cast<DWORD>(size - 1);
+  if (RegQueryValueExA(reg->hKey, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &got) !=
+          ERROR_SUCCESS ||
+      (type != REG_SZ && type != REG_EXPAND_SZ)) {
+    CopyCut(buffer, size, def);
+    return 0;
+  }
+  buffer[got] = '\0';
+  return static_cast<int>(got);
+}
