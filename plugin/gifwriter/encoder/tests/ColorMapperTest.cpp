@@ -1,0 +1,223 @@
+#include "plugin/gifwriter/encoder/ColorMapper.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "plugin/gifwriter/encoder/tests/TestPalettes.h"
+
+namespace {
+
+using giftest::PaletteOf;
+using giftest::WebPalette;
+
+int Hi(uint16_t v) {
+  return v >> 8;
+}
+
+// Nearest entry by the sum of absolute differences, first wins ties.
+int Nearest(const gif::PaletteSpec& p, int r, int g, int b, int skip) {
+  int best = 0, bestD = 1 << 30;
+  for (int i = 0; i < static_cast<int>(p.size); ++i) {
+    if (i == skip) continue;
+    const gif::PaletteEntry& e = p.entries[i];
+    const int d = std::abs(r - Hi(e.red)) + std::abs(g - Hi(e.green)) + std::abs(b - Hi(e.blue));
+    if (d < bestD) bestD = d, best = i;
+  }
+  return best;
+}
+
+TEST(ColorMapCache, NearestColourTable) {
+  // Entries 1 and 2 are both 10 away from (20, 20, 20); the first wins.
+  const gif::PaletteSpec p = PaletteOf({0xFFFFFF, 0x0A1414, 0x1E1414, 0x000000});
+  struct Case {
+    int r, g, b, skip, expected;
+  } cases[] = {
+      {255, 255, 255, -1, 0}, {250, 240, 255, -1, 0}, {20, 20, 20, -1, 1},
+      {0, 0, 0, -1, 3},       {0, 0, 0, 3, 1},        {20, 20, 20, 1, 2},
+  };
+  for (const Case& c : cases) {
+    gif::ColorMapCache cache(&p);
+    EXPECT_EQ(cache.Lookup(c.r, c.g, c.b, c.skip), c.expected)
+        << c.r << "," << c.g << "," << c.b << " skip " << c.skip;
+  }
+}
+
+TEST(ColorMapCache, RingNeverChangesAnAnswer) {
+  const gif::PaletteSpec web = WebPalette();
+  gif::ColorMapCache cache(&web);
+  uint32_t s = 7;
+  std::vector<uint32_t> seen;
+  for (int i = 0; i < 3000; ++i) {
+    s = s * 1664525u + 1013904223u;
+    // Revisit old colours now and then so both hits and misses happen.
+    uint32_t c = (i % 3 == 0 && !seen.empty()) ? seen[(s >> 8) % seen.size()] : s >> 8;
+    seen.push_back(c);
+    const int r = c & 0xFF, g = c >> 8 & 0xFF, b = c >> 16 & 0xFF;
+    ASSERT_EQ(cache.Lookup(r, g, b, 215), Nearest(web, r, g, b, 215)) << i;
+  }
+  EXPECT_EQ(cache.Used(), gif::ColorMapCache::kEntries);
+}
+
+TEST(MapRow, AlphaZeroGetsTransparentIndexOnlyWhenTransparent) {
+  const gif::PaletteSpec p = PaletteOf({0xFF0000, 0x0000FF, 0xFFFFFF}, 2);
+  // Red opaque, white with alpha 0, blue opaque, red alpha 0.
+  const std::vector<uint8_t> row = {255, 0, 0, 255, 255, 255, 255, 0, 0, 0, 255, 255, 255, 0, 0, 0};
+  gif::NoiseGenerator noise;
+  for (bool transparent : {false, true}) {
+    gif::ColorMapCache cache(&p);
+    gif::MapOptions o;
+    o.transparent = transparent;
+    o.transparentIndex = 2;
+    std::vector<uint8_t> out(4);
+    gif::MapRow(row.data(), gif::PixelKind::kRgba32, 4, out.data(), o, cache, noise);
+    const std::vector<uint8_t> expected =
+        transparent ? std::vector<uint8_t>{0, 2, 1, 2} : std::vector<uint8_t>{0, 2, 1, 0};
+    EXPECT_EQ(out, expected) << "transparent " << transparent;
+  }
+}
+
+TEST(MapRow, OpaqueColoursNeverMapToTheTransparentEntry) {
+  const gif::PaletteSpec p = PaletteOf({0xFF0000, 0x0000FF, 0xFFFFFF}, 2);
+  const std::vector<uint8_t> row = {255, 255, 255, 255};  // exactly the transparent entry's colour
+  gif::NoiseGenerator noise;
+  gif::ColorMapCache cache(&p);
+  gif::MapOptions o;
+  o.transparent = true;
+  o.transparentIndex = 2;
+  uint8_t out = 99;
+  gif::MapRow(row.data(), gif::PixelKind::kRgba32, 1, &out, o, cache, noise);
+  EXPECT_EQ(out, 0);  // red (255+255 away) ties blue and comes first
+}
+
+// 24-bit pixels have no alpha. Reading a "fourth byte" would take the next
+// pixel's red (0 here, so "transparent") and, for the last pixel, a byte
+// past the row; the row below is exactly 6 bytes so a sanitizer catches it.
+TEST(MapRow, TwentyFourBitPixelsAreOpaque) {
+  const gif::PaletteSpec p = PaletteOf({0x102030, 0x000000, 0xFFFFFF}, 2);
+  const std::vector<uint8_t> row = {0x10, 0x20, 0x30, 0x00, 0x00, 0x00};
+  for (bool dither : {false, true}) {
+    gif::NoiseGenerator noise;
+    gif::ColorMapCache cache(&p);
+    gif::MapOptions o;
+    o.transparent = true;
+    o.transparentIndex = 2;
+    o.dither = dither;
+    std::vector<uint8_t> out(2, 99);
+    gif::MapRow(row.data(), gif::PixelKind::kRgb24, 2, out.data(), o, cache, noise);
+    EXPECT_NE(out[0], 2);
+    EXPECT_NE(out[1], 2);
+    if (!dither) {
+      EXPECT_EQ(out, (std::vector<uint8_t>{0, 1}));
+    }
+  }
+}
+
+// The dither written out from its rules, without a cache.
+std::vector<uint8_t> ReferenceDither(const gif::PaletteSpec& p, const std::vector<uint8_t>& src,
+                                     int bpp, int width, bool transparent, int t, uint32_t row) {
+  gif::NoiseGenerator g;
+  int modulus = 63, offset = 31;
+  if (p.size >= 128) modulus = 31, offset = 15;
+  if (p.size < 64) modulus = 127, offset = 63;
+  auto noise = [&]() { return static_cast<int16_t>(uint16_t(g.Next() % modulus - offset)); };
+  g.Reseed(row);
+  int nr = noise(), ng = noise(), nb = noise();
+  int run = (g.Next() & 15) | 16;
+  int ar = 0, ag = 0, ab = 0;
+  std::vector<uint8_t> out;
+  auto clamp = [](int v) { return v < 0 ? 0 : v > 255 ? 255 : v; };
+  for (int x = 0; x < width; ++x) {
+    const uint8_t* s = &src[size_t(x) * bpp];
+    const int r = clamp(s[0] - ar), gg = clamp(s[1] - ag), b = clamp(s[2] - ab);
+    const bool alphaZero = bpp == 4 && s[3] == 0;
+    int index = (transparent && alphaZero) ? t : Nearest(p, r, gg, b, transparent ? t : -1);
+    out.push_back(static_cast<uint8_t>(index));
+    int er = 0, eg = 0, eb = 0;
+    if (!(transparent && index == t)) {
+      er = Hi(p.entries[index].red) - r;
+      eg = Hi(p.entries[index].green) - gg;
+      eb = Hi(p.entries[index].blue) - b;
+    }
+    const bool w = ar != 0 || ag != 0 || ab != 0;
+    const bool e = er != 0 || eg != 0 || eb != 0;
+    if (run != 0) {
+      ar = er, ag = eg, ab = eb;
+      if (!w && e) ar = nr, ag = ng, ab = nb;
+    } else {
+      nr = noise(), ng = noise(), nb = noise();
+      run = (g.Next() & 15) | 16;
+      if (!w && e) {
+        ar = nr, ag = ng, ab = nb;
+      } else {
+        ar = ag = ab = 0;
+      }
+    }
+    --run;
+  }
+  return out;
+}
+
+TEST(MapRow, DitherFollowsTheRulesForEachNoiseStrength) {
+  const gif::PaletteSpec palettes[] = {
+      WebPalette(),                                                 // 216: weak noise
+      PaletteOf({0x000000, 0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF,  // 5: strong noise
+                 0x808080}),
+  };
+  gif::PaletteSpec sixtyFour = gif::MakeExplicitPalette();  // 64: middle
+  sixtyFour.size = 64;
+  for (int i = 0; i < 64; ++i) {
+    sixtyFour.entries[i] = gif::MakeEntry((i >> 4) * 85, (i >> 2 & 3) * 85, (i & 3) * 85);
+  }
+  std::vector<gif::PaletteSpec> all(std::begin(palettes), std::end(palettes));
+  all.push_back(sixtyFour);
+
+  const int w = 97, h = 5;
+  for (const gif::PaletteSpec& p : all) {
+    for (int bpp : {3, 4}) {
+      std::vector<uint8_t> img = giftest::PhotoLike(w, h, bpp, 3);
+      if (bpp == 4) {
+        for (int i = 0; i < w * h; i += 7) img[size_t(i) * 4 + 3] = 0;  // some transparent
+      }
+      for (bool transparent : {false, true}) {
+        const int t = static_cast<int>(p.size) - 1;
+        gif::NoiseGenerator noise;
+        gif::ColorMapCache cache(&p);
+        for (int y = 0; y < h; ++y) {
+          gif::MapOptions o;
+          o.transparent = transparent;
+          o.transparentIndex = static_cast<uint8_t>(t);
+          o.dither = true;
+          o.row = static_cast<uint32_t>(y);
+          std::vector<uint8_t> src(img.begin() + size_t(y) * w * bpp,
+                                   img.begin() + size_t(y + 1) * w * bpp);
+          std::vector<uint8_t> out(w);
+          gif::MapRow(src.data(), bpp == 4 ? gif::PixelKind::kRgba32 : gif::PixelKind::kRgb24, w,
+                      out.data(), o, cache, noise);
+          EXPECT_EQ(out, ReferenceDither(p, src, bpp, w, transparent, t, y))
+              << "size " << p.size << " bpp " << bpp << " transparent " << transparent << " row "
+              << y;
+        }
+      }
+    }
+  }
+}
+
+TEST(MapRow, DitherChangesSomeIndicesOfASmoothImage) {
+  // Guards against a dither that silently does nothing.
+  const gif::PaletteSpec web = WebPalette();
+  const int w = 64;
+  const std::vector<uint8_t> img = giftest::PhotoLike(w, 1, 3, 5);
+  gif::NoiseGenerator noise;
+  std::vector<uint8_t> plain(w), dithered(w);
+  gif::MapOptions o;
+  gif::ColorMapCache c1(&web);
+  gif::MapRow(img.data(), gif::PixelKind::kRgb24, w, plain.data(), o, c1, noise);
+  o.dither = true;
+  gif::ColorMapCache c2(&web);
+  gif::MapRow(img.data(), gif::PixelKind::kRgb24, w, dithered.data(), o, c2, noise);
+  EXPECT_NE(plain, dithered);
+}
+
+}  // namespace
