@@ -1,0 +1,407 @@
+// Reading BMP data into an XDIB, widening and palette-index mode. No
+// operating-system calls: the Windows edge (files, resources, drawing) is in
+// xdib_win.cpp and hands its bytes over through an XDibSource.
+#include "xlib/mm/xdib.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "clib/Assert.h"
+
+namespace {
+
+// Largest pixel block we agree to hold. Keeps every size below in 32 bits
+// on both targets and far above any picture the saver shows.
+constexpr uint64_t kMaxBlockBytes = 0x7FFFFFFF;
+// First helping when a source cannot tell how much is left.
+constexpr size_t kFirstChunk = size_t(1) << 20;
+// Largest single read handed to a source (its result is a long).
+constexpr uint32_t kMaxReadBytes = uint32_t(1) << 30;
+
+// Row length in bytes computed without truncation.
+uint64_t FullRowBytes(uint64_t width, int bitCount) {
+  switch (bitCount) {
+    case 1:
+      return (width + 31) / 32 * 4;
+    case 4:
+      return (width + 7) / 8 * 4;
+    case 8:
+      return (width + 3) / 4 * 4;
+    default:
+      return (3 * width + 3) / 4 * 4;
+  }
+}
+
+bool ValidPair(int bitCount, DWORD compression) {
+  switch (bitCount) {
+    case 1:
+    case 24:
+      return compression == BI_RGB;
+    case 4:
+      return compression == BI_RGB || compression == BI_RLE4;
+    case 8:
+      return compression == BI_RGB || compression == BI_RLE8;
+    default:
+      return false;
+  }
+}
+
+// Reads count bytes in steps a source can report; -1 on a failed read.
+long ReadSome(XDibSource& src, void* buffer, size_t count) {
+  uint8_t* p = static_cast<uint8_t*>(buffer);
+  size_t done = 0;
+  while (done < count) {
+    const size_t want = count - done < kMaxReadBytes ? count - done : kMaxReadBytes;
+    const long n = src.Read(p + done, static_cast<uint32_t>(want));
+    if (n < 0) return -1;
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
+  }
+  return static_cast<long>(done);
+}
+
+// Reads up to claim bytes into a new block. The block grows with the data
+// that really arrives, so a header that claims gigabytes in a small file
+// costs only the file's own length.
+int ReadClaimed(XDibSource& src, uint32_t claim, uint8_t** block, size_t* got) {
+  *block = nullptr;
+  *got = 0;
+  const int64_t avail = src.Remaining();
+  size_t cap = claim;
+  if (avail >= 0 && static_cast<uint64_t>(avail) < cap) cap = static_cast<size_t>(avail);
+  if (avail < 0 && cap > kFirstChunk) cap = kFirstChunk;
+  uint8_t* buf = static_cast<uint8_t*>(std::malloc(cap ? cap : 1));
+  if (!buf) return XERR_NOMEM;
+  size_t n = 0;
+  for (;;) {
+    if (n == cap) {
+      if (avail >= 0 || cap == claim) break;
+      const size_t grown = claim - cap < cap ? claim : cap * 2;
+      uint8_t* bigger = static_cast<uint8_t*>(std::realloc(buf, grown));
+      if (!bigger) {
+        std::free(buf);
+        return XERR_NOMEM;
+      }
+      buf = bigger;
+      cap = grown;
+    }
+    const size_t want = cap - n < kMaxReadBytes ? cap - n : kMaxReadBytes;
+    const long r = src.Read(buf + n, static_cast<uint32_t>(want));
+    if (r < 0) {
+      std::free(buf);
+      return XERR_READ;
+    }
+    if (r == 0) break;
+    n += static_cast<size_t>(r);
+  }
+  *block = buf;
+  *got = n;
+  return XERR_OK;
+}
+
+}  // namespace
+
+long XDibMemorySource::Read(void* buffer, uint32_t count) {
+  size_t n = m_Size - m_Pos;
+  if (count < n) n = count;
+  if (n > kMaxReadBytes) n = kMaxReadBytes;
+  if (n) std::memcpy(buffer, m_Data + m_Pos, n);
+  m_Pos += n;
+  return static_cast<long>(n);
+}
+
+DWORD xdibRowBytes(LONG width, int bitCount) {
+  // The records' row arithmetic is 16-bit; xdibCheckHeader refuses the
+  // widths where it would wrap.
+  const uint16_t w = static_cast<uint16_t>(width);
+  uint16_t row;
+  switch (bitCount) {
+    case 1:
+      row = static_cast<uint16_t>(static_cast<uint16_t>(w + 31) & 0xFFE0) / 8;
+      break;
+    case 4:
+      row = static_cast<uint16_t>(static_cast<uint16_t>(w + 7) & 0xFFF8) / 2;
+      break;
+    case 8:
+      row = static_cast<uint16_t>(w + 3) & 0xFFFC;
+      break;
+    default:
+      row = static_cast<uint16_t>(3 * w + 3) & 0xFFFC;
+      break;
+  }
+  return row;
+}
+
+DWORD xdibImageSize(const BITMAPINFOHEADER* header) {
+  ASSERT(header != nullptr);
+  if (header->biSizeImage) return header->biSizeImage;
+  return xdibRowBytes(header->biWidth, header->biBitCount) * static_cast<DWORD>(header->biHeight);
+}
+
+DWORD xdibNumColors(const BITMAPINFOHEADER* header) {
+  ASSERT(header != nullptr);
+  if (header->biClrUsed) return header->biClrUsed;
+  switch (header->biBitCount) {
+    case 1:
+      return 2;
+    case 4:
+      return 16;
+    case 8:
+      return 256;
+    default:
+      return 0;
+  }
+}
+
+int xdibBitCount(const XDIB* dib) {
+  ASSERT(dib != nullptr);
+  return dib->bmiHeader.biBitCount;
+}
+
+int xdibCheckHeader(BITMAPINFOHEADER* header) {
+  ASSERT(header != nullptr);
+  header->biSize = sizeof(BITMAPINFOHEADER);
+  const int bitCount = header->biBitCount;
+  if (!ValidPair(bitCount, header->biCompression)) return XERR_FORMAT;
+  if (header->biClrUsed > 256) return XERR_FORMAT;
+  // Bottom-up rows only; a width or height below 1 has no pixels to hold.
+  if (header->biWidth <= 0 || header->biHeight <= 0) return XERR_FORMAT;
+  const uint64_t fullRow = FullRowBytes(static_cast<uint64_t>(header->biWidth), bitCount);
+  if (fullRow > 65532 || fullRow != xdibRowBytes(header->biWidth, bitCount)) return XERR_FORMAT;
+  if (fullRow * static_cast<uint64_t>(header->biHeight) > kMaxBlockBytes) return XERR_FORMAT;
+  // The decoder's input is exactly the image-size field.
+  if (header->biCompression != BI_RGB && header->biSizeImage == 0) return XERR_FORMAT;
+  return XERR_OK;
+}
+
+int xdibDecodeRLE(const uint8_t* in, size_t inSize, uint8_t* out, DWORD rowBytes, DWORD height,
+                  int bitCount, const volatile int* abortFlag) {
+  ASSERT(bitCount == 8 || bitCount == 4);
+  const uint64_t outSize = static_cast<uint64_t>(rowBytes) * height;
+  // row: offset of the current row in out; x: pixel position in that row.
+  // Both only grow, and every write is checked against outSize first.
+  uint64_t row = 0;
+  uint64_t x = 0;
+  size_t pos = 0;
+  for (;;) {
+    if (abortFlag && *abortFlag) return XERR_FORMAT;
+    if (inSize - pos < 2) return XERR_FORMAT;
+    const unsigned count = in[pos];
+    const unsigned value = in[pos + 1];
+    pos += 2;
+    if (count > 0) {
+      if (bitCount == 8) {
+        const uint64_t at = row + x;
+        if (at > outSize || count > outSize - at) return XERR_FORMAT;
+        std::memset(out + at, static_cast<int>(value), count);
+      } else {
+        if (row + (x + count - 1) / 2 >= outSize) return XERR_FORMAT;
+        const unsigned nibbles[2] = {value >> 4, value & 0x0F};
+        for (unsigned i = 0; i < count; ++i) {
+          const uint64_t px = x + i;
+          uint8_t* b = out + row + px / 2;
+          if (px & 1)
+            *b = static_cast<uint8_t>((*b & 0xF0) | nibbles[i & 1]);
+          else
+            *b = static_cast<uint8_t>(nibbles[i & 1] << 4);
+        }
+      }
+      x += count;
+    } else if (value == 0) {  // end of line
+      row += rowBytes;
+      x = 0;
+    } else if (value == 1) {  // end of bitmap
+      return XERR_OK;
+    } else if (value == 2) {  // delta
+      if (inSize - pos < 2) return XERR_FORMAT;
+      x += in[pos];
+      row += static_cast<uint64_t>(in[pos + 1]) * rowBytes;
+      pos += 2;
+    } else if (bitCount == 8) {  // absolute run, padded to 16 bits
+      if (inSize - pos < value) return XERR_FORMAT;
+      const uint64_t at = row + x;
+      if (at > outSize || value > outSize - at) return XERR_FORMAT;
+      std::memcpy(out + at, in + pos, value);
+      x += value;
+      pos += value + (value & 1);
+      if (pos > inSize) pos = inSize;
+    } else {
+      const unsigned bytes = (value + 1) / 2;
+      if (inSize - pos < bytes) return XERR_FORMAT;
+      if (row + (x + value - 1) / 2 >= outSize) return XERR_FORMAT;
+      for (unsigned i = 0; i < value; ++i) {
+        const unsigned src = in[pos + i / 2];
+        const unsigned nibble = (i & 1) ? (src & 0x0F) : (src >> 4);
+        const uint64_t px = x + i;
+        uint8_t* b = out + row + px / 2;
+        if (px & 1)
+          *b = static_cast<uint8_t>((*b & 0xF0) | nibble);
+        else
+          *b = static_cast<uint8_t>(nibble << 4);
+      }
+      x += value;
+      pos += bytes + (bytes & 1);
+      if (pos > inSize) pos = inSize;
+    }
+  }
+}
+
+int xdibDecodeRecord(XDIB* dib, size_t inSize, const volatile int* abortFlag) {
+  ASSERT(dib != nullptr && dib->bits != nullptr);
+  const BITMAPINFOHEADER& h = dib->bmiHeader;
+  const int bitCount = h.biBitCount;
+  if (!((bitCount == 8 && h.biCompression == BI_RLE8) ||
+        (bitCount == 4 && h.biCompression == BI_RLE4)))
+    return XERR_FORMAT;
+  const size_t outSize = static_cast<size_t>(dib->rowBytes) * static_cast<DWORD>(h.biHeight);
+  // Pixels the stream skips are cleared to index 0.
+  uint8_t* out = static_cast<uint8_t*>(std::calloc(outSize ? outSize : 1, 1));
+  if (!out) return XERR_NOMEM;
+  const int rc = xdibDecodeRLE(dib->bits, inSize, out, dib->rowBytes,
+                               static_cast<DWORD>(h.biHeight), bitCount, abortFlag);
+  if (rc != XERR_OK) {
+    std::free(out);
+    return rc;
+  }
+  std::free(dib->bits);
+  dib->bits = out;
+  dib->bmiHeader.biCompression = BI_RGB;
+  dib->bmiHeader.biSizeImage = 0;
+  return XERR_OK;
+}
+
+int xdibReadFrom(XDIB* dib, XDibSource& src, bool withFileHeader) {
+  XDibReadOptions options;
+  options.withFileHeader = withFileHeader;
+  return xdibReadWith(dib, src, options);
+}
+
+int xdibReadWith(XDIB* dib, XDibSource& src, const XDibReadOptions& options) {
+  ASSERT(dib != nullptr);
+  dib->bits = nullptr;
+  if (options.withFileHeader) {
+    uint8_t fileHeader[14];
+    if (ReadSome(src, fileHeader, sizeof fileHeader) != static_cast<long>(sizeof fileHeader))
+      return XERR_READ;
+    if (fileHeader[0] != 'B' || fileHeader[1] != 'M') return XERR_FORMAT;
+  }
+  if (ReadSome(src, &dib->bmiHeader, sizeof dib->bmiHeader) !=
+      static_cast<long>(sizeof dib->bmiHeader))
+    return XERR_READ;
+  dib->colorUse = XDIB_RGB_COLORS;
+  if (xdibCheckHeader(&dib->bmiHeader) != XERR_OK) return XERR_FORMAT;
+
+  // Entries past the file's count stay 0, so any 8-bit index finds a colour.
+  DWORD colors = xdibNumColors(&dib->bmiHeader);
+  if (options.importantColorsCount && dib->bmiHeader.biClrUsed == 0 &&
+      dib->bmiHeader.biClrImportant != 0)
+    colors = dib->bmiHeader.biClrImportant;
+  // The table holds 256 entries, whatever a header claims.
+  if (colors > 256) return XERR_FORMAT;
+  std::memset(dib->palette, 0, sizeof dib->palette);
+  if (colors) {
+    const long want = static_cast<long>(colors * sizeof(RGBQUAD));
+    if (ReadSome(src, dib->palette, static_cast<size_t>(want)) != want) return XERR_READ;
+  }
+  std::memcpy(dib->bmiColors, dib->palette, sizeof dib->palette);
+
+  const BITMAPINFOHEADER& h = dib->bmiHeader;
+  dib->rowBytes = xdibRowBytes(h.biWidth, h.biBitCount);
+  const size_t blockSize = static_cast<size_t>(dib->rowBytes) * static_cast<DWORD>(h.biHeight);
+
+  if (h.biCompression == BI_RGB) {
+    // The block always holds every row, whatever the image-size field says;
+    // bytes a short file does not supply stay 0.
+    uint8_t* block = static_cast<uint8_t*>(std::calloc(blockSize, 1));
+    if (!block) return XERR_NOMEM;
+    size_t want = h.biSizeImage ? h.biSizeImage : blockSize;
+    if (want > blockSize) want = blockSize;
+    if (ReadSome(src, block, want) < 0) {
+      std::free(block);
+      return XERR_READ;
+    }
+    dib->bits = block;
+    return XERR_OK;
+  }
+
+  uint8_t* encoded = nullptr;
+  size_t got = 0;
+  const int rc = ReadClaimed(src, h.biSizeImage, &encoded, &got);
+  if (rc != XERR_OK) return rc;
+  dib->bits = encoded;
+  const int decoded = xdibDecodeRecord(dib, got, options.abortFlag);
+  if (decoded != XERR_OK) {
+    xdibFree(dib);
+    return decoded;
+  }
+  return XERR_OK;
+}
+
+void xdibFree(XDIB* dib) {
+  ASSERT(dib != nullptr);
+  std::free(dib->bits);
+  dib->bits = nullptr;
+}
+
+int xdibTo24Bit(XDIB* dib) {
+  ASSERT(dib != nullptr && dib->bits != nullptr);
+  const BITMAPINFOHEADER& h = dib->bmiHeader;
+  const int bitCount = h.biBitCount;
+  if (bitCount == 24) return XERR_OK;
+  if (bitCount != 1 && bitCount != 4 && bitCount != 8) return XERR_FORMAT;
+  if (h.biWidth <= 0 || h.biHeight <= 0) return XERR_FORMAT;
+  const uint64_t width = static_cast<uint64_t>(h.biWidth);
+  const uint64_t height = static_cast<uint64_t>(h.biHeight);
+  // A wide 1-bit picture can have rows the 16-bit arithmetic cannot express
+  // at 24 bits; refuse rather than allocate a block shorter than its rows.
+  const uint64_t newRow = FullRowBytes(width, 24);
+  if (newRow > 65532 || newRow != xdibRowBytes(h.biWidth, 24)) return XERR_FORMAT;
+  if (newRow * height > kMaxBlockBytes) return XERR_FORMAT;
+  if (dib->rowBytes < FullRowBytes(width, bitCount)) return XERR_FORMAT;
+
+  uint8_t* out = static_cast<uint8_t*>(std::malloc(static_cast<size_t>(newRow * height)));
+  if (!out) return XERR_NOMEM;
+  uint8_t lut[256][3];
+  for (int i = 0; i < 256; ++i) {
+    lut[i][0] = dib->palette[i].rgbBlue;
+    lut[i][1] = dib->palette[i].rgbGreen;
+    lut[i][2] = dib->palette[i].rgbRed;
+  }
+  const size_t w = static_cast<size_t>(width);
+  for (size_t y = 0; y < height; ++y) {
+    const uint8_t* s = dib->bits + y * dib->rowBytes;
+    uint8_t* d = out + y * newRow;
+    for (size_t x = 0; x < w; ++x) {
+      unsigned index;
+      if (bitCount == 8)
+        index = s[x];
+      else if (bitCount == 4)
+        index = (x & 1) ? (s[x / 2] & 0x0F) : (s[x / 2] >> 4);
+      else
+        index = (s[x / 8] >> (7 - (x & 7))) & 1;
+      std::memcpy(d + 3 * x, lut[index], 3);
+    }
+    std::memset(d + 3 * w, 0, static_cast<size_t>(newRow) - 3 * w);
+  }
+  std::free(dib->bits);
+  dib->bits = out;
+  dib->rowBytes = static_cast<DWORD>(newRow);
+  dib->bmiHeader.biBitCount = 24;
+  dib->bmiHeader.biSizeImage = 0;
+  dib->bmiHeader.biClrUsed = 0;
+  dib->bmiHeader.biClrImportant = 0;
+  return XERR_OK;
+}
+
+void xdibUsePaletteIndices(XDIB* dib) {
+  ASSERT(dib != nullptr);
+  if (dib->bmiHeader.biBitCount > 8) return;
+  dib->colorUse = XDIB_PAL_COLORS;
+  DWORD n = xdibNumColors(&dib->bmiHeader);
+  if (n > 256) n = 256;
+  uint8_t* slots = reinterpret_cast<uint8_t*>(dib->bmiColors);
+  for (DWORD i = 0; i < n; ++i) {
+    const uint16_t index = static_cast<uint16_t>(i);
+    std::memcpy(slots + 2 * i, &index, sizeof index);
+  }
+}
