@@ -43,7 +43,8 @@ int FormatErrorText(int code, char* buffer, DWORD systemCode, int size) {
     // Width 255: the message's own line breaks become blanks.
     return FormatSystemMessage(systemCode, 255, buffer, size) > 0 ? 1 : 0;
   }
-  if (size <= 0) return 0;
+  // String ids are 16 bits; a larger code would be cut to another id.
+  if (size <= 0 || code < 0 || code > 0xFFFF) return 0;
   char text[1024];
   const int len = LoadStringA(GetModuleHandleA(nullptr), static_cast<UINT>(code), text,
                               static_cast<int>(sizeof(text)));

@@ -25,7 +25,7 @@ TEST(FormatErrorTextTest, NoErrorGivesEmptyText) {
 }
 
 TEST(FormatErrorTextTest, CodesWithoutResourceGiveUnknownText) {
-  // The program carries no string resources.
+  // The test program's string table has no such ids.
   struct Case {
     int code;
     const char* text;
@@ -42,6 +42,26 @@ TEST(FormatErrorTextTest, CodesWithoutResourceGiveUnknownText) {
     EXPECT_EQ(0, FormatErrorText(c.code, buf, 0, sizeof(buf)));
     EXPECT_STREQ(c.text, buf);
   }
+}
+
+TEST(FormatErrorTextTest, CodeWithStringResourceGivesItsText) {
+  char buf[64];
+  EXPECT_EQ(1, FormatErrorText(42, buf, 0, sizeof(buf)));
+  EXPECT_STREQ("Forty-two, from the program's resources", buf);
+  EXPECT_EQ(1, FormatErrorText(10, buf, 0, sizeof(buf)));
+  EXPECT_STREQ("Text number ten", buf);
+  // Cut to the buffer.
+  EXPECT_EQ(1, FormatErrorText(42, buf, 0, 10));
+  EXPECT_STREQ("Forty-two", buf);
+}
+
+TEST(FormatErrorTextTest, CodeBeyondStringIdsIsNotTakenForAnother) {
+  // 0x0800000A cut to 16 bits would find string 10.
+  char buf[64];
+  EXPECT_EQ(0, FormatErrorText(0x0800000A, buf, 0, sizeof(buf)));
+  EXPECT_STREQ("<unknown error: 134217738>", buf);
+  EXPECT_EQ(0, FormatErrorText(0x1000A, buf, 0, sizeof(buf)));
+  EXPECT_STREQ("<unknown error: 65546>", buf);
 }
 
 TEST(FormatErrorTextTest, SystemErrorGivesSystemMessageOnOneLine) {

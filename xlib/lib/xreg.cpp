@@ -20,6 +20,8 @@ void CopyCut(char* buffer, int size, const char* text) {
 }  // namespace
 
 HKEY xRegOpen(xreg& reg, HKEY root, const char* subkey) {
+  // A key the record still holds would otherwise be lost open.
+  xRegClose(reg);
   HKEY key = nullptr;
   if (RegOpenKeyExA(root, subkey, 0, kOpenAccess, &key) != ERROR_SUCCESS) key = nullptr;
   reg.hKey = key;

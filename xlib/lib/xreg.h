@@ -8,7 +8,8 @@ struct xreg {
 };
 
 // Opens subkey under root with read, set-value and create-subkey access
-// (0x2001F). Returns the key, or null when it cannot be opened.
+// (0x2001F). Returns the key, or null when it cannot be opened. A key the
+// record still holds is closed first.
 HKEY xRegOpen(xreg& reg, HKEY root, const char* subkey);
 // Closes the key when open and clears the record.
 void xRegClose(xreg& reg);
