@@ -580,8 +580,9 @@ struct ZepCommonFile {
 };
 
 // ---------------------------------------------------------------------------
-// Interfaces our plug-ins hand out, as the host calls them. Every interface
-// object starts with the three words below; Palvex's objects are no more.
+// Interfaces our plug-ins hand out, as the host calls them. The host sees
+// only the operation table; every interface object starts with the three
+// words of VxInterfaceObject, and Palvex's objects are no more than that.
 
 struct VxInterfaceObject {
   const void* ops;
@@ -598,6 +599,9 @@ struct PaletteSpec;  // plugin/gifwriter/encoder/PaletteSpec.h: 2068 bytes
 struct VxFileFormat;
 struct VxFileFormatOps {
   VX_UNKNOWN_OPS(VxFileFormat);
+};
+struct VxFileFormat {
+  const VxFileFormatOps* ops;
 };
 
 // Palvex, interface 2: export options.
@@ -616,6 +620,9 @@ struct VxExportOptionsOps {
   VxStatus(VXAPI* ExportToFile)(VxExportOptions* self, const VxExportTarget* target);  // 9
   VxStatus(VXAPI* ExportToStream)(VxExportOptions* self, VxStream* stream);            // 10
 };
+struct VxExportOptions {
+  const VxExportOptionsOps* ops;
+};
 
 // Palvex, interface 3: receives an image from a host image source.
 struct VxPixelReceptor;
@@ -631,6 +638,9 @@ struct VxPixelReceptorOps {
   VxStatus(VXAPI* ReceiveRow)(VxPixelReceptor* self, uint32_t row, const uint8_t* pixels);
   VxStatus(VXAPI* EndImage)(VxPixelReceptor* self);
 };
+struct VxPixelReceptor {
+  const VxPixelReceptorOps* ops;
+};
 
 // Palvex, interface 4: sets the module's current palette.
 struct VxPaletteSetter;
@@ -640,12 +650,18 @@ struct VxPaletteSetterOps {
   VxStatus(VXAPI* SetPalette)(VxPaletteSetter* self, const gif::PaletteSpec* palette);
   VxStatus(VXAPI* Reserved2)(VxPaletteSetter* self, void* anything);  // returns 0
 };
+struct VxPaletteSetter {
+  const VxPaletteSetterOps* ops;
+};
 
 // Palvex, interface 5: registration of the file format with the host.
 struct VxRegistration;
 struct VxRegistrationOps {
   VX_UNKNOWN_OPS(VxRegistration);
   VxStatus(VXAPI* Register)(VxRegistration* self, VxRegistryCache* cache, void* context);
+};
+struct VxRegistration {
+  const VxRegistrationOps* ops;
 };
 
 // Kinetra, interface 1: asset options.
@@ -669,6 +685,9 @@ struct VxAssetOptionsOps {
   VxStatus(VXAPI* UpdateInfoLines)(VxAssetOptions* self);  // 11
   VxStatus(VXAPI* Revert)(VxAssetOptions* self);           // 12
 };
+struct VxAssetOptions {
+  const VxAssetOptionsOps* ops;
+};
 
 // Kinetra, interface 2: the options dialog's callback.
 struct VxOptionsDialog;
@@ -686,6 +705,9 @@ struct VxOptionsDialogOps {
   VxStatus(VXAPI* StopPreview)(VxOptionsDialog* self);                // 8
   VxStatus(VXAPI* StopPlayer)(VxOptionsDialog* self);                 // 9
   VxStatus(VXAPI* StartPlayer)(VxOptionsDialog* self);                // 10
+};
+struct VxOptionsDialog {
+  const VxOptionsDialogOps* ops;
 };
 
 // ---------------------------------------------------------------------------

@@ -1,0 +1,122 @@
+#include "host/GifExportArgs.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace vrixhost {
+
+const char kGifExportUsage[] =
+    "[--interlace] [--transparent[=INDEX]] [--dither] [--palette=NAME]\n"
+    "         [--animate | --append] [--fps=N] [--x=N] [--y=N] [--plugin=Palvex.dll]\n"
+    "         INPUT OUTPUT.gif\n"
+    "      NAME: exact (default), web, 64, 32, 16, mac, windows, 3-3-2.\n"
+    "      INPUT: BMP (8, 24 or 32-bit), PPM (P6) or PAM (RGB, RGB_ALPHA).\n"
+    "      --transparent makes alpha-0 pixels of 32-bit input transparent; with\n"
+    "      an INDEX the host also names that palette index as the transparent one.\n"
+    "      --animate starts an animated GIF; --append adds a frame to one.";
+
+namespace {
+
+bool ParseInt(const char* text, int32_t low, int32_t high, int32_t* out) {
+  if (text == nullptr || *text == '\0') return false;
+  char* end = nullptr;
+  const long v = std::strtol(text, &end, 10);
+  if (*end != '\0' || v < low || v > high) return false;
+  *out = static_cast<int32_t>(v);
+  return true;
+}
+
+struct PaletteName {
+  const char* name;
+  int32_t choice;
+};
+
+const PaletteName kPalettes[] = {{"exact", 0}, {"web", 1},     {"64", 2},      {"32", 3},
+                                 {"16", 4},    {"mac", 5},     {"windows", 6}, {"3-3-2", 7}};
+
+// "--name=value" -> value when arg starts with "--name=", else null.
+const char* ValueOf(const char* arg, const char* name) {
+  const size_t n = std::strlen(name);
+  if (std::strncmp(arg, name, n) == 0 && arg[n] == '=') return arg + n + 1;
+  return nullptr;
+}
+
+}  // namespace
+
+bool ParseGifExportArgs(int argc, char** argv, GifExportRequest* r, std::string* error) {
+  *r = GifExportRequest{};
+  bool animate = false, append = false;
+  std::string files[2];
+  int fileCount = 0;
+  for (int i = 1; i < argc; ++i) {
+    const char* a = argv[i];
+    const char* v = nullptr;
+    if (std::strcmp(a, "--interlace") == 0) {
+      r->interlaced = true;
+    } else if (std::strcmp(a, "--dither") == 0) {
+      r->dither = true;
+    } else if (std::strcmp(a, "--transparent") == 0) {
+      r->transparent = true;
+    } else if ((v = ValueOf(a, "--transparent")) != nullptr) {
+      if (!ParseInt(v, 0, 255, &r->transparentIndex)) {
+        *error = "--transparent takes a palette index from 0 to 255";
+        return false;
+      }
+      r->transparent = true;
+      r->hasTransparentIndex = true;
+    } else if ((v = ValueOf(a, "--palette")) != nullptr) {
+      bool found = false;
+      for (const PaletteName& p : kPalettes) {
+        if (std::strcmp(v, p.name) == 0) r->paletteChoice = p.choice, found = true;
+      }
+      if (!found) {
+        *error = std::string("unknown palette \"") + v + "\"";
+        return false;
+      }
+    } else if (std::strcmp(a, "--animate") == 0) {
+      animate = true;
+    } else if (std::strcmp(a, "--append") == 0) {
+      append = true;
+    } else if ((v = ValueOf(a, "--fps")) != nullptr) {
+      if (!ParseInt(v, 1, 1000, &r->framesPerSecond)) {
+        *error = "--fps takes a frame rate from 1 to 1000";
+        return false;
+      }
+    } else if ((v = ValueOf(a, "--x")) != nullptr) {
+      if (!ParseInt(v, 0, 65535, &r->xOffset)) {
+        *error = "--x takes an offset from 0 to 65535";
+        return false;
+      }
+    } else if ((v = ValueOf(a, "--y")) != nullptr) {
+      if (!ParseInt(v, 0, 65535, &r->yOffset)) {
+        *error = "--y takes an offset from 0 to 65535";
+        return false;
+      }
+    } else if ((v = ValueOf(a, "--plugin")) != nullptr) {
+      r->plugin = v;
+    } else if (a[0] == '-' && a[1] != '\0') {
+      *error = std::string("unknown option ") + a;
+      return false;
+    } else if (fileCount < 2) {
+      files[fileCount++] = a;
+    } else {
+      *error = "more than one input and one output";
+      return false;
+    }
+  }
+  if (animate && append) {
+    *error = "--animate starts an animation and --append continues one; give one of them";
+    return false;
+  }
+  if (fileCount != 2) {
+    *error = "an INPUT picture and an OUTPUT.gif are needed";
+    return false;
+  }
+  r->input = files[0];
+  r->output = files[1];
+  r->animation = animate || append;
+  r->initialFrame = !append;
+  return true;
+}
+
+}  // namespace vrixhost

@@ -1,0 +1,33 @@
+// The command line of `vrixhost gif-export`. OS-free, so it is tested
+// natively.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace vrixhost {
+
+struct GifExportRequest {
+  std::string input;
+  std::string output;
+  std::string plugin;  // path of Palvex.dll; empty = look beside vrixhost
+  bool interlaced = false;
+  bool transparent = false;
+  bool hasTransparentIndex = false;  // the host flags this index in the image
+  int32_t transparentIndex = 0;
+  bool dither = false;
+  int32_t paletteChoice = 0;  // 0 exact, 1-7 built-in
+  bool animation = false;
+  bool initialFrame = true;  // false: append a frame to an existing animation
+  int32_t framesPerSecond = 5;
+  int32_t xOffset = 0;
+  int32_t yOffset = 0;
+};
+
+extern const char kGifExportUsage[];
+
+// argv[0] is the command's name. Returns false with a message in *error for
+// bad or missing arguments.
+bool ParseGifExportArgs(int argc, char** argv, GifExportRequest* request, std::string* error);
+
+}  // namespace vrixhost

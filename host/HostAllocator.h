@@ -1,0 +1,43 @@
+// The stand-in's allocator: counts live blocks and can be told to fail.
+#pragma once
+
+#include <cstdint>
+#include <map>
+
+#include "host/HostObject.h"
+
+namespace vrixhost {
+
+struct HostAllocator : VxAllocator {
+  HostAllocator();
+  ~HostAllocator();
+  HostAllocator(const HostAllocator&) = delete;
+  HostAllocator& operator=(const HostAllocator&) = delete;
+
+  // The n-th allocation from now fails (1 = the next one); 0 turns it off.
+  void FailAllocation(int n) { failIn_ = n; }
+  // Every allocation fails while set.
+  void FailAll(bool on) { failAll_ = on; }
+
+  size_t LiveBlocks() const { return blocks_.size(); }
+  int Allocations() const { return allocations_; }
+  int Frees() const { return frees_; }
+  int BadFrees() const { return badFrees_; }
+  uint32_t LastSize() const { return lastSize_; }
+
+  void* Allocate(uint32_t size);
+  void Free(void* memory);
+
+  uint32_t refs = 1;  // the stand-in keeps its allocators for their whole life
+
+ private:
+  std::map<void*, uint32_t> blocks_;
+  int failIn_ = 0;
+  bool failAll_ = false;
+  int allocations_ = 0;
+  int frees_ = 0;
+  int badFrees_ = 0;
+  uint32_t lastSize_ = 0;
+};
+
+}  // namespace vrixhost

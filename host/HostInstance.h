@@ -1,0 +1,85 @@
+// Class instances as the host makes them, and the host callback each
+// instance carries.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <set>
+#include <string>
+
+#include "host/HostAllocator.h"
+#include "host/HostObject.h"
+
+namespace vrixhost {
+
+// A plug-in module's five exports, however they were found.
+struct PluginExports {
+  DllGetClassObjectFn getClassObject = nullptr;
+  DllCanUnloadNowFn canUnloadNow = nullptr;
+  DllGetClassFormFn getClassForm = nullptr;
+  DllGetInterfaceFn getInterface = nullptr;
+  DllGetClassInfoFn getClassInfo = nullptr;
+  bool Complete() const {
+    return getClassObject && canUnloadNow && getClassForm && getInterface && getClassInfo;
+  }
+};
+
+struct HostCallback : VxHostCallback {
+  static HostCallback* Create();
+
+  uint32_t refs = 1;
+  int failCreateIn = 0;  // the n-th CreateObject from now fails with VX_E_OUTOFMEMORY
+  int creations = 0;
+  // Resource opening: the module handle itself is the resource module.
+  int resourceOpens = 0;
+  int resourceCloses = 0;
+  std::set<uintptr_t> openTokens;
+  uintptr_t nextToken = 0x100;
+  // Classes beyond the built-in ones (dictionary service, file service).
+  std::function<VxStatus(const VxGuid& clsid, const VxGuid& iid, void** out)> extraClasses;
+
+  VxStatus CreateObject(const VxGuid& clsid, const VxGuid& iid, void** out);
+
+ private:
+  HostCallback();
+  ~HostCallback();
+  template <class, class, const VxGuid*>
+  friend struct HostRefCounting;
+};
+
+// One instance of a plug-in class: memory of the class's instance size from
+// the allocator, the host's part filled, the initialiser run.
+class HostInstance {
+ public:
+  // 0 and the instance, or the failing status (class form, allocation,
+  // initialiser); nothing is left behind on failure.
+  static VxStatus Create(const PluginExports& exports, const VxGuid& clsid,
+                         HostAllocator* allocator, HostCallback* callback, HostInstance** out);
+  // Runs the finaliser and frees the memory; returns the finaliser's status.
+  VxStatus Destroy();
+
+  VxInstance* instance() const { return instance_; }
+  uint32_t size() const { return size_; }
+  // DllGetInterface on this instance.
+  VxStatus GetInterface(const VxGuid& iid, void** out);
+
+  int addRefs = 0;
+  int releases = 0;
+  int queries = 0;
+  // Net references plug-in objects hold on the instance.
+  int Held() const { return addRefs - releases; }
+
+  static HostInstance* FromInstance(VxInstance* instance);
+
+ private:
+  HostInstance() = default;
+  PluginExports exports_;
+  VxGuid clsid_{};
+  HostAllocator* allocator_ = nullptr;
+  HostCallback* callback_ = nullptr;
+  VxInstance* instance_ = nullptr;
+  uint32_t size_ = 0;
+  VxFinalizer finalizer_ = nullptr;
+};
+
+}  // namespace vrixhost

@@ -1,0 +1,54 @@
+#include "host/PluginModule.h"
+
+#include <windows.h>
+
+namespace vrixhost {
+namespace {
+
+template <class Fn>
+bool Find(HMODULE module, const char* name, Fn* out, std::string* missing) {
+  *out = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+  if (!*out) {
+    if (!missing->empty()) *missing += ", ";
+    *missing += name;
+  }
+  return *out != nullptr;
+}
+
+}  // namespace
+
+PluginModule::~PluginModule() {
+  Unload();
+}
+
+bool PluginModule::Load(const std::string& path) {
+  Unload();
+  // Like the host, look for the plug-in's own imports (Tesk32) beside it.
+  HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  if (!module) {
+    error_ = "cannot load " + path + " (error " + std::to_string(GetLastError()) + ")";
+    return false;
+  }
+  std::string missing;
+  Find(module, "DllGetClassObject", &exports_.getClassObject, &missing);
+  Find(module, "DllCanUnloadNow", &exports_.canUnloadNow, &missing);
+  Find(module, "DllGetClassForm", &exports_.getClassForm, &missing);
+  Find(module, "DllGetInterface", &exports_.getInterface, &missing);
+  Find(module, "DllGetClassInfo", &exports_.getClassInfo, &missing);
+  if (!missing.empty()) {
+    error_ = path + " lacks the exports " + missing;
+    FreeLibrary(module);
+    exports_ = PluginExports();
+    return false;
+  }
+  module_ = module;
+  return true;
+}
+
+void PluginModule::Unload() {
+  if (module_) FreeLibrary(static_cast<HMODULE>(module_));
+  module_ = nullptr;
+  exports_ = PluginExports();
+}
+
+}  // namespace vrixhost

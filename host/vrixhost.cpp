@@ -1,0 +1,31 @@
+// vrixhost: the stand-in host on the command line.
+#include <cstdio>
+#include <cstring>
+
+#include "host/Commands.h"
+
+namespace {
+
+const vrixhost::Command kCommands[] = {
+    {"classes", "PLUGIN.dll",
+     "load a plug-in, print its class-information records and instance sizes",
+     vrixhost::RunClasses},
+    // New commands go here, one line each.
+};
+
+int Usage() {
+  std::fprintf(stderr, "usage: vrixhost COMMAND ARGS...\n");
+  for (const vrixhost::Command& c : kCommands)
+    std::fprintf(stderr, "  vrixhost %s %s\n      %s\n", c.name, c.usage, c.summary);
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return Usage();
+  for (const vrixhost::Command& c : kCommands)
+    if (std::strcmp(argv[1], c.name) == 0) return c.run(argc - 1, argv + 1);
+  std::fprintf(stderr, "vrixhost: unknown command \"%s\"\n", argv[1]);
+  return Usage();
+}

@@ -1,0 +1,83 @@
+// Kinetra's class table: the animated-GIF options class with the
+// asset-options and options-dialog interfaces. The instance holds only the
+// host's part; the interface objects carry the state.
+#include "plugin/assetprops/KinetraObjects.h"
+#include "plugin/frame/InterfaceObject.h"
+#include "plugin/frame/ModuleExports.h"
+
+namespace {
+
+VxStatus VXAPI InitializeOptions(VxInstance*) {
+  return VX_OK;
+}
+VxStatus VXAPI FinalizeOptions(VxInstance*) {
+  return VX_OK;
+}
+
+// The operations after the common three arrive with the dialog and the
+// asset exchange; until then each request is refused.
+template <class Self, class... Args>
+VxStatus VXAPI NotYet(Self*, Args...) {
+  return VX_E_INVALIDARG;
+}
+
+}  // namespace
+
+extern const VxAssetOptionsOps kAssetOptionsOps;
+const VxAssetOptionsOps kAssetOptionsOps = {
+    VX_UNKNOWN_ENTRIES(VxAssetOptions, kAssetOptionsOps),
+    NotYet<VxAssetOptions, VxAsset*>,
+    NotYet<VxAssetOptions, void*>,
+    NotYet<VxAssetOptions, int32_t, int32_t*>,
+    NotYet<VxAssetOptions, int32_t, int32_t, const int32_t*, int32_t*>,
+    NotYet<VxAssetOptions, int32_t, int32_t, int32_t, int32_t, void*>,
+    NotYet<VxAssetOptions, int32_t>,
+    NotYet<VxAssetOptions>,
+    NotYet<VxAssetOptions>,
+    NotYet<VxAssetOptions, void*, int32_t, int32_t>,
+    NotYet<VxAssetOptions, void*, int32_t, int32_t>,
+    NotYet<VxAssetOptions>,
+    NotYet<VxAssetOptions>,
+};
+
+extern const VxOptionsDialogOps kOptionsDialogOps;
+const VxOptionsDialogOps kOptionsDialogOps = {
+    VX_UNKNOWN_ENTRIES(VxOptionsDialog, kOptionsDialogOps),
+    NotYet<VxOptionsDialog, const VxGuid*, const ZepEvent*, void*>,
+    NotYet<VxOptionsDialog, VxHostCallback*, VxAssetOptions*>,
+    NotYet<VxOptionsDialog, int32_t>,
+    NotYet<VxOptionsDialog, int32_t>,
+    NotYet<VxOptionsDialog>,
+    NotYet<VxOptionsDialog>,
+    NotYet<VxOptionsDialog>,
+    NotYet<VxOptionsDialog>,
+    NotYet<VxOptionsDialog>,
+    NotYet<VxOptionsDialog>,
+};
+
+namespace {
+
+VxStatus CreateAssetOptions(VxInstance* instance, void** out) {
+  return VxCreateInterfaceObject(instance, sizeof(AssetOptionsObject), &kAssetOptionsOps,
+                                 kAssetOptionsClearFrom, kAssetOptionsClearSize, out);
+}
+
+VxStatus CreateOptionsDialog(VxInstance* instance, void** out) {
+  return VxCreateInterfaceObject(instance, sizeof(OptionsDialogObject), &kOptionsDialogOps,
+                                 offsetof(OptionsDialogObject, assetOptions),
+                                 sizeof(AssetOptionsObject*), out);
+}
+
+const VxInterfaceEntry kOptionsInterfaces[] = {
+    {IID_VxAssetOptions, 0x02000002, CreateAssetOptions},
+    {IID_VxOptionsDialog, 0x02000002, CreateOptionsDialog},
+};
+
+const VxClassEntry kClasses[] = {
+    {CLSID_KinetraGifOptions, 0x070002C0, sizeof(VxInstance), InitializeOptions, FinalizeOptions,
+     kOptionsInterfaces, sizeof kOptionsInterfaces / sizeof kOptionsInterfaces[0]},
+};
+
+}  // namespace
+
+const VxClassTable g_VxModuleClassTable = {kClasses, sizeof kClasses / sizeof kClasses[0]};
