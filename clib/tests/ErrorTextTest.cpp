@@ -8,6 +8,7 @@
 
 #include "clib/ErrorCodes.h"
 #include "clib/cFile.h"
+#include "clib/tests/TempDir.h"
 
 namespace {
 
@@ -66,8 +67,10 @@ TEST(FormatErrorTextTest, CodeBeyondStringIdsIsNotTakenForAnother) {
 
 TEST(FormatErrorTextTest, SystemErrorGivesSystemMessageOnOneLine) {
   // A real failure supplies the system code.
+  TempDir dir;
   cFile file;
-  ASSERT_EQ(kErrorSystem, file.OpenRead(GENERIC_READ, "Z:\\no\\such\\dir\\x.bmp", 0));
+  ASSERT_EQ(kErrorSystem, file.OpenRead(GENERIC_READ, (dir / "no\\such\\x.bmp").c_str(), 0));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), file.GetSystemError());
   char buf[512];
   EXPECT_EQ(1, file.GetErrorText(buf, sizeof(buf)));
   const std::string text = buf;

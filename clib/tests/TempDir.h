@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 class TempDir {
@@ -11,11 +13,14 @@ class TempDir {
   TempDir() {
     char base[MAX_PATH];
     GetTempPathA(MAX_PATH, base);
-    for (unsigned n = GetTickCount();; ++n) {
+    const unsigned first = GetTickCount();
+    for (unsigned n = first; n < first + 1000; ++n) {
       path_ = std::string(base) + "somnel-a-" + std::to_string(GetCurrentProcessId()) + "-" +
               std::to_string(n);
-      if (CreateDirectoryA(path_.c_str(), nullptr)) break;
+      if (CreateDirectoryA(path_.c_str(), nullptr)) return;
     }
+    std::fprintf(stderr, "cannot create a folder under %s\n", base);
+    std::abort();
   }
   ~TempDir() { RemoveTree(path_); }
   TempDir(const TempDir&) = delete;
