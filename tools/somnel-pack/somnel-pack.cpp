@@ -1,0 +1,394 @@
+// somnel-pack: makes a customer's saver from the generic Somnel.scr, and
+// shows what an existing saver carries.
+//
+//   somnel-pack [--settings-box BMP] [--preview BMP] SAVER PROJECT PLAYER OUTPUT
+//   somnel-pack --inspect SAVER
+//   somnel-pack --help          (also -h, /?)
+//
+// The output is SAVER, then the pictures, then PLAYER, then the trailer
+// filled from PROJECT's [Settings], [Interactive] and [Execute] keys. It is
+// written to a temporary file beside OUTPUT and renamed only when complete,
+// so a failure never leaves a partial OUTPUT or harms an existing one.
+//
+// Exit codes: 0 done (for --inspect: a package was shown), 1 --inspect found
+// no package, 2 refused or failed (the message names the file and the problem).
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "saver/KeyNames.h"
+#include "saver/PayloadTrailer.h"
+#include "saver/Settings.h"
+#include "tools/somnel-pack/PackLayout.h"
+#include "tools/somnel-pack/TrailerText.h"
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitNoPackage = 1;
+constexpr int kExitFailed = 2;
+
+const char kUsage[] =
+    "Usage:\n"
+    "  somnel-pack [--settings-box BMP] [--preview BMP] SAVER PROJECT PLAYER OUTPUT\n"
+    "  somnel-pack --inspect SAVER\n"
+    "  somnel-pack --help\n"
+    "\n"
+    "Makes OUTPUT from the generic saver SAVER: SAVER, the settings-box and\n"
+    "preview pictures (BMP files, both optional), the player program PLAYER\n"
+    "and a trailer made from the project file PROJECT ([Settings] External,\n"
+    "ForceMaximize, RunPreview, TwoWaySound, ThreeWaySound; [Interactive]\n"
+    "Key1..Key20, OnMouse, OnKey; [Execute] Key1..Key4, Command1..Command4).\n"
+    "Keys are written as Shift, Ctrl, Alt, Enter, Return, Escape, Esc, Space,\n"
+    "Backspace, Tab, Caps Lock, F1..F12 or a single character.\n"
+    "\n"
+    "--inspect prints the trailer of SAVER in words.\n"
+    "Exit codes: 0 done, 1 no package (--inspect), 2 refused or failed.\n";
+
+// A failure that names the file and the problem.
+struct Failure {
+  std::string file;
+  std::string problem;
+};
+
+int Fail(const Failure& failure) {
+  std::fprintf(stderr, "somnel-pack: %s: %s\n", failure.file.c_str(), failure.problem.c_str());
+  return kExitFailed;
+}
+
+std::string SystemText(DWORD code) {
+  char text[512] = "";
+  DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                code, 0, text, sizeof text, nullptr);
+  while (length && (text[length - 1] == '\n' || text[length - 1] == '\r' ||
+                    text[length - 1] == ' ' || text[length - 1] == '.'))
+    text[--length] = '\0';
+  if (!length) return "system error " + std::to_string(code);
+  return text;
+}
+
+// A handle that closes itself.
+class File {
+ public:
+  explicit File(HANDLE handle) : m_Handle(handle) {}
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+  ~File() { Close(); }
+  bool IsOpen() const { return m_Handle != INVALID_HANDLE_VALUE; }
+  HANDLE Get() const { return m_Handle; }
+  bool Close() {
+    if (!IsOpen()) return true;
+    const bool ok = CloseHandle(m_Handle) != 0;
+    m_Handle = INVALID_HANDLE_VALUE;
+    return ok;
+  }
+
+ private:
+  HANDLE m_Handle;
+};
+
+HANDLE OpenForReading(const std::string& path) {
+  return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+bool FileSize(HANDLE file, uint64_t& size) {
+  LARGE_INTEGER value;
+  if (!GetFileSizeEx(file, &value) || value.QuadPart < 0) return false;
+  size = static_cast<uint64_t>(value.QuadPart);
+  return true;
+}
+
+bool ReadAt(HANDLE file, uint64_t offset, void* buffer, size_t size) {
+  LARGE_INTEGER position;
+  position.QuadPart = static_cast<LONGLONG>(offset);
+  if (!SetFilePointerEx(file, position, nullptr, FILE_BEGIN)) return false;
+  auto* bytes = static_cast<char*>(buffer);
+  while (size > 0) {
+    DWORD chunk = size > (1u << 20) ? (1u << 20) : static_cast<DWORD>(size);
+    DWORD got = 0;
+    if (!ReadFile(file, bytes, chunk, &got, nullptr) || got == 0) return false;
+    bytes += got;
+    size -= got;
+  }
+  return true;
+}
+
+// Reads a whole input file, refusing anything past the package limit before
+// allocating for it.
+bool ReadInput(const std::string& path, std::vector<char>& data, Failure& failure) {
+  File file(OpenForReading(path));
+  if (!file.IsOpen()) {
+    failure = {path, "cannot be opened: " + SystemText(GetLastError())};
+    return false;
+  }
+  uint64_t size = 0;
+  if (!FileSize(file.Get(), size)) {
+    failure = {path, "cannot be sized: " + SystemText(GetLastError())};
+    return false;
+  }
+  if (size > kMaxPackageSize) {
+    failure = {path, "the package would pass 4 GiB"};
+    return false;
+  }
+  if (size > static_cast<uint64_t>(SIZE_MAX)) {
+    failure = {path, "too large to read"};
+    return false;
+  }
+  try {
+    data.resize(static_cast<size_t>(size));
+  } catch (const std::bad_alloc&) {
+    failure = {path, "not enough memory to read it"};
+    return false;
+  }
+  if (size && !ReadAt(file.Get(), 0, data.data(), data.size())) {
+    failure = {path, "cannot be read: " + SystemText(GetLastError())};
+    return false;
+  }
+  return true;
+}
+
+bool FullPath(const std::string& path, std::string& full) {
+  char buffer[MAX_PATH];
+  DWORD length = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
+  if (length == 0 || length >= sizeof buffer) return false;
+  full = buffer;
+  return true;
+}
+
+bool StartsWith(const std::vector<char>& data, const char* magic) {
+  const size_t length = std::strlen(magic);
+  return data.size() >= length && std::memcmp(data.data(), magic, length) == 0;
+}
+
+// The smallest BMP: a file header and the smallest (core) information header.
+bool LooksLikeBmp(const std::vector<char>& data) {
+  return StartsWith(data, "BM") && data.size() >= 26;
+}
+
+// The keys that the project-key reader would take silently must be sound:
+// key names from the table or single characters, commands that fit their field.
+bool CheckProject(const std::string& path, Failure& failure) {
+  if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    failure = {path, "cannot be found: " + SystemText(GetLastError())};
+    return false;
+  }
+  char value[1024];
+  char key[16];
+  struct KeySet {
+    const char* section;
+    int count;
+  } sets[] = {{"Interactive", kInteractiveKeyCount}, {"Execute", kExecuteKeyCount}};
+  for (const KeySet& set : sets) {
+    for (int i = 1; i <= set.count; ++i) {
+      std::snprintf(key, sizeof key, "Key%d", i);
+      GetPrivateProfileStringA(set.section, key, "", value, sizeof value, path.c_str());
+      if (!IsValidKeyName(value)) {
+        failure = {path, std::string("[") + set.section + "] " + key + "=" + value +
+                             ": not a key name (use Shift, Ctrl, Alt, Enter, Return, Escape, "
+                             "Esc, Space, Backspace, Tab, Caps Lock, F1..F12 or one character)"};
+        return false;
+      }
+    }
+  }
+  for (int i = 1; i <= kCommandCount; ++i) {
+    std::snprintf(key, sizeof key, "Command%d", i);
+    const DWORD length =
+        GetPrivateProfileStringA("Execute", key, "", value, sizeof value, path.c_str());
+    if (length > kMaxCommandLength) {
+      failure = {path, std::string("[Execute] ") + key + " is longer than " +
+                           std::to_string(kMaxCommandLength) + " characters"};
+      return false;
+    }
+  }
+  return true;
+}
+
+bool WriteAll(HANDLE file, const std::vector<char>& data) {
+  size_t done = 0;
+  while (done < data.size()) {
+    const size_t left = data.size() - done;
+    const DWORD chunk = left > (1u << 20) ? (1u << 20) : static_cast<DWORD>(left);
+    DWORD written = 0;
+    if (!WriteFile(file, data.data() + done, chunk, &written, nullptr) || written != chunk)
+      return false;
+    done += chunk;
+  }
+  return true;
+}
+
+struct PackRequest {
+  std::string saver, project, player, output, settingsBox, preview;
+};
+
+int Pack(const PackRequest& request) {
+  Failure failure;
+  std::vector<char> saver, player, settingsBox, preview;
+
+  if (!ReadInput(request.saver, saver, failure)) return Fail(failure);
+  if (!StartsWith(saver, "MZ"))
+    return Fail({request.saver, "is not a Windows program (no MZ header)"});
+  const PayloadTrailer existing =
+      TrailerFromFileTail(reinterpret_cast<const uint8_t*>(saver.data()), saver.size());
+  if (existing.magic == kTrailerMagic)
+    return Fail({request.saver, "already carries a package; start from the generic saver"});
+
+  if (!request.settingsBox.empty()) {
+    if (!ReadInput(request.settingsBox, settingsBox, failure)) return Fail(failure);
+    if (!LooksLikeBmp(settingsBox)) return Fail({request.settingsBox, "is not a BMP picture"});
+  }
+  if (!request.preview.empty()) {
+    if (!ReadInput(request.preview, preview, failure)) return Fail(failure);
+    if (!LooksLikeBmp(preview)) return Fail({request.preview, "is not a BMP picture"});
+  }
+  if (!ReadInput(request.player, player, failure)) return Fail(failure);
+  if (!StartsWith(player, "MZ"))
+    return Fail({request.player, "is not a Windows program (no MZ header)"});
+
+  // The profile functions look for a bare file name in the Windows directory.
+  std::string project;
+  if (!FullPath(request.project, project)) return Fail({request.project, "path is too long"});
+  if (!CheckProject(project, failure)) return Fail(failure);
+
+  PayloadTrailer trailer;
+  std::memset(&trailer, 0, sizeof trailer);
+  ReadProjectKeys(trailer, project.c_str());
+
+  PackSizes sizes;
+  sizes.saver = saver.size();
+  sizes.settingsBox = settingsBox.size();
+  sizes.preview = preview.size();
+  sizes.player = player.size();
+  uint64_t total = 0;
+  std::string problem;
+  if (!PlanPackage(sizes, trailer, total, problem)) return Fail({request.output, problem});
+
+  std::string output;
+  if (!FullPath(request.output, output)) return Fail({request.output, "path is too long"});
+  std::string dir = output.substr(0, output.find_last_of("\\/") + 1);
+  char temporary[MAX_PATH];
+  if (!GetTempFileNameA(dir.c_str(), "spk", 0, temporary))
+    return Fail({request.output,
+                 "cannot create a temporary file beside it: " + SystemText(GetLastError())});
+
+  bool written = false;
+  {
+    File out(CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                         nullptr));
+    if (out.IsOpen()) {
+      std::vector<char> trailerBytes(kTrailerSize);
+      std::memcpy(trailerBytes.data(), &trailer, kTrailerSize);
+      written = WriteAll(out.Get(), saver) && WriteAll(out.Get(), settingsBox) &&
+                WriteAll(out.Get(), preview) && WriteAll(out.Get(), player) &&
+                WriteAll(out.Get(), trailerBytes);
+      written = out.Close() && written;
+    }
+  }
+  const DWORD writeError = GetLastError();
+  if (!written) {
+    DeleteFileA(temporary);
+    return Fail({request.output, "cannot be written: " + SystemText(writeError)});
+  }
+  if (!MoveFileExA(temporary, output.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    const DWORD error = GetLastError();
+    DeleteFileA(temporary);
+    return Fail({request.output, "cannot be replaced: " + SystemText(error)});
+  }
+  std::printf("%s: %llu bytes, player at %lu..%lu\n", request.output.c_str(),
+              static_cast<unsigned long long>(total),
+              static_cast<unsigned long>(trailer.playerStart),
+              static_cast<unsigned long>(trailer.playerEnd));
+  return kExitOk;
+}
+
+int Inspect(const std::string& path) {
+  File file(OpenForReading(path));
+  if (!file.IsOpen()) return Fail({path, "cannot be opened: " + SystemText(GetLastError())});
+  uint64_t size = 0;
+  if (!FileSize(file.Get(), size))
+    return Fail({path, "cannot be sized: " + SystemText(GetLastError())});
+
+  PayloadTrailer trailer;
+  std::memset(&trailer, 0, sizeof trailer);
+  if (size < kTrailerSize) {
+    std::printf("%s: no package (the file is shorter than a trailer)\n", path.c_str());
+    return kExitNoPackage;
+  }
+  if (!ReadAt(file.Get(), size - kTrailerSize, &trailer, kTrailerSize))
+    return Fail({path, "cannot be read: " + SystemText(GetLastError())});
+  if (trailer.magic != kTrailerMagic) {
+    std::printf("%s: no package (no trailer at the end of the file)\n", path.c_str());
+    return kExitNoPackage;
+  }
+  if (!TrailerHasPackage(trailer)) {
+    std::printf("%s: no package (the trailer names no player)\n", path.c_str());
+    return kExitNoPackage;
+  }
+  std::printf("%s: package\n", path.c_str());
+  const HANDLE handle = file.Get();
+  const std::string text =
+      DescribeTrailer(trailer, size, [handle, size](uint64_t offset, void* buffer, size_t count) {
+        return offset <= size && count <= size - offset && ReadAt(handle, offset, buffer, count);
+      });
+  std::fputs(text.c_str(), stdout);
+  return kExitOk;
+}
+
+bool IsHelp(const std::string& arg) {
+  return arg == "--help" || arg == "-h" || arg == "/?" || arg == "-?" || arg == "/help";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty()) {
+    std::fputs(kUsage, stderr);
+    return kExitFailed;
+  }
+  for (const std::string& arg : args) {
+    if (IsHelp(arg)) {
+      std::fputs(kUsage, stdout);
+      return kExitOk;
+    }
+  }
+  if (args[0] == "--inspect" || args[0] == "/inspect") {
+    if (args.size() != 2) {
+      std::fputs(kUsage, stderr);
+      return kExitFailed;
+    }
+    return Inspect(args[1]);
+  }
+
+  PackRequest request;
+  std::vector<std::string> positional;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--settings-box" || arg == "--preview") {
+      if (i + 1 >= args.size()) {
+        std::fprintf(stderr, "somnel-pack: %s needs a BMP file\n", arg.c_str());
+        return kExitFailed;
+      }
+      (arg == "--preview" ? request.preview : request.settingsBox) = args[++i];
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      std::fprintf(stderr, "somnel-pack: unknown option %s\n%s", arg.c_str(), kUsage);
+      return kExitFailed;
+    } else {
+      positional.push_back(arg);
+    }
+  }
+  if (positional.size() != 4) {
+    std::fputs(kUsage, stderr);
+    return kExitFailed;
+  }
+  request.saver = positional[0];
+  request.project = positional[1];
+  request.player = positional[2];
+  request.output = positional[3];
+  return Pack(request);
+}
