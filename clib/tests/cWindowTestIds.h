@@ -1,0 +1,4 @@
+// Resource numbers of the window tests' resource script.
+#pragma once
+
+#define kTestDialogId 300
