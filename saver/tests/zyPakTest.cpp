@@ -378,3 +378,46 @@ TEST_F(PakProcessTest, ExtractedPlayerRuns) {
 }
 
 }  // namespace
+
+namespace {
+
+// A program without a package, started as NAME.scr beside NAME.exe: the
+// development player, configured by project keys inside the program file.
+TEST(PakFallbackProcessTest, ScrWithSiblingExeUsesItWithKeysFromItself) {
+  ScratchDir dir;
+  const std::string saver = dir / "Dev.scr";
+  const std::string report = dir / "report.txt";
+  Bytes program;
+  ASSERT_TRUE(wintest::ReadFileBytes(wintest::WinPath(PAKPROBE_EXE), program));
+  const std::string keys = "\r\n[Settings]\r\nRunPreview=1\r\nTwoWaySound=1\r\n";
+  program.insert(program.end(), keys.begin(), keys.end());
+  ASSERT_TRUE(wintest::WriteFileBytes(saver, program));
+  ASSERT_TRUE(wintest::CopyTo(wintest::WinPath(TESTPLAYER_EXE), dir / "Dev.exe"));
+
+  const auto result = wintest::RunChild("\"" + saver + "\" \"" + report + "\" 1", {});
+  ASSERT_TRUE(result.finished);
+  const std::string text = wintest::ReadFileText(report);
+  EXPECT_NE(text.find("result=1\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("player=" + dir.Path() + "\\Dev.exe\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("extracted=0\n"), std::string::npos) << text;
+  // Bits above the five flags keep whatever the file's tail held.
+  const size_t flags = text.find("flags=");
+  ASSERT_NE(flags, std::string::npos) << text;
+  EXPECT_EQ(std::stoul(text.substr(flags + 6)) & kFlagAll, kFlagRunPreview | kFlagTwoWaySound)
+      << text;
+  EXPECT_TRUE(wintest::Exists(dir / "Dev.exe"));
+}
+
+TEST(PakFallbackProcessTest, ExeWithoutPackageHasNoPlayer) {
+  ScratchDir dir;
+  const std::string program = dir / "Dev.exe";
+  const std::string report = dir / "report.txt";
+  ASSERT_TRUE(wintest::CopyTo(wintest::WinPath(PAKPROBE_EXE), program));
+  const auto result = wintest::RunChild("\"" + program + "\" \"" + report + "\" 1", {});
+  ASSERT_TRUE(result.finished);
+  const std::string text = wintest::ReadFileText(report);
+  EXPECT_NE(text.find("result=0\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("player=\n"), std::string::npos) << text;
+}
+
+}  // namespace
