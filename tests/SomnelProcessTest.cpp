@@ -1,0 +1,332 @@
+// The real Somnel.scr started as the system starts it, one process per
+// command line: which windows it makes, and how it ends.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "saver/tests/WinTestUtil.h"
+
+namespace {
+
+const std::string kSaver = wintest::WinPath(SOMNEL_SCR);
+const DWORD kPatienceMs = 15000;
+
+// Keeps this thread's windows answering while waiting: the saver's preview
+// window is a child of one of ours, and creating it sends to our thread.
+void Pump() {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+}
+
+struct Found {
+  HWND window;
+  std::string className;
+};
+
+struct EnumState {
+  DWORD processId;
+  std::vector<Found> windows;
+};
+
+BOOL CALLBACK Collect(HWND window, LPARAM param) {
+  auto* state = reinterpret_cast<EnumState*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner != state->processId) return TRUE;
+  char className[64] = "";
+  GetClassNameA(window, className, sizeof className);
+  // Every GUI thread gets an input-method window; it says nothing.
+  if (std::string(className) == "IME") return TRUE;
+  state->windows.push_back({window, className});
+  return TRUE;
+}
+
+std::string TextOf(HWND window) {
+  char text[512] = "";
+  GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+// One started saver. Whatever a test leaves running is killed at the end, and
+// that counts as a failure.
+class SaverProcess {
+ public:
+  SaverProcess(const std::string& program, const std::string& arguments) {
+    std::string line = "\"" + program + "\"";
+    if (!arguments.empty()) line += " " + arguments;
+    std::vector<char> buffer(line.begin(), line.end());
+    buffer.push_back('\0');
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    started_ = CreateProcessA(program.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                              nullptr, &startup, &info_) != FALSE;
+  }
+  ~SaverProcess() {
+    if (!started_) return;
+    if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
+      ADD_FAILURE() << "the saver was still running at the end of the test";
+      TerminateProcess(info_.hProcess, 99);
+      WaitForSingleObject(info_.hProcess, kPatienceMs);
+    }
+    CloseHandle(info_.hThread);
+    CloseHandle(info_.hProcess);
+  }
+  SaverProcess(const SaverProcess&) = delete;
+  SaverProcess& operator=(const SaverProcess&) = delete;
+
+  bool Started() const { return started_; }
+
+  // True when the process ended within the patience time.
+  bool WaitForEnd() {
+    const DWORD deadline = GetTickCount() + kPatienceMs;
+    for (;;) {
+      Pump();
+      if (WaitForSingleObject(info_.hProcess, 20) == WAIT_OBJECT_0) return true;
+      if (static_cast<LONG>(GetTickCount() - deadline) > 0) return false;
+    }
+  }
+  DWORD ExitCode() const {
+    DWORD code = 12345;
+    GetExitCodeProcess(info_.hProcess, &code);
+    return code;
+  }
+
+  std::vector<Found> TopLevelWindows() const {
+    EnumState state{info_.dwProcessId, {}};
+    EnumWindows(Collect, reinterpret_cast<LPARAM>(&state));
+    return state.windows;
+  }
+
+  // The first top-level window of this process with that class, waiting
+  // for it to appear; null when none came (or the process ended).
+  HWND WaitForWindow(const std::string& className) {
+    const DWORD deadline = GetTickCount() + kPatienceMs;
+    for (;;) {
+      Pump();
+      for (const Found& f : TopLevelWindows())
+        if (f.className == className && IsWindowVisible(f.window)) return f.window;
+      if (WaitForSingleObject(info_.hProcess, 20) == WAIT_OBJECT_0) return nullptr;
+      if (static_cast<LONG>(GetTickCount() - deadline) > 0) return nullptr;
+    }
+  }
+
+  DWORD ProcessId() const { return info_.dwProcessId; }
+
+ private:
+  bool started_ = false;
+  PROCESS_INFORMATION info_{};
+};
+
+// --- Modes that end by themselves ------------------------------------------
+
+TEST(SomnelProcess, PreviewOfNoWindowEndsAtOnce) {
+  ASSERT_FALSE(IsWindow(reinterpret_cast<HWND>(static_cast<intptr_t>(1234))))
+      << "the test needs 1234 not to be a window";
+  for (const char* arguments : {"/p 1234", "/p:1234", "/P 1234", "/l 1234", "/p"}) {
+    SaverProcess saver(kSaver, arguments);
+    ASSERT_TRUE(saver.Started()) << kSaver;
+    ASSERT_TRUE(saver.WaitForEnd()) << arguments;
+    EXPECT_EQ(saver.ExitCode(), 0u) << arguments;
+  }
+}
+
+// --- Full screen ------------------------------------------------------------
+
+TEST(SomnelProcess, RunModeMakesTheFullScreenTopMostWindow) {
+  for (const char* arguments : {"-s", "/S", "s", "/saver"}) {
+    SaverProcess saver(kSaver, arguments);
+    ASSERT_TRUE(saver.Started()) << kSaver;
+    HWND window = saver.WaitForWindow("CSaverWin");
+    ASSERT_NE(window, nullptr) << arguments;
+
+    const LONG style = GetWindowLongA(window, GWL_STYLE);
+    const LONG exStyle = GetWindowLongA(window, GWL_EXSTYLE);
+    EXPECT_TRUE(style & WS_POPUP) << arguments;
+    EXPECT_FALSE(style & WS_CHILD) << arguments;
+    EXPECT_TRUE(style & WS_CLIPCHILDREN) << arguments;
+    EXPECT_TRUE(exStyle & WS_EX_TOPMOST) << arguments;
+    EXPECT_EQ(TextOf(window), "") << arguments;
+    RECT rect;
+    GetWindowRect(window, &rect);
+    EXPECT_EQ(rect.left, 0);
+    EXPECT_EQ(rect.top, 0);
+    EXPECT_EQ(rect.right, GetSystemMetrics(SM_CXSCREEN)) << arguments;
+    EXPECT_EQ(rect.bottom, GetSystemMetrics(SM_CYSCREEN)) << arguments;
+
+    // The window's end is the program's end.
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(saver.WaitForEnd()) << arguments;
+    EXPECT_EQ(saver.ExitCode(), 0u) << arguments;
+  }
+}
+
+// --- Preview inside a window of ours ------------------------------------------
+
+LRESULT CALLBACK PlainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND MakeHostWindow(const char* title) {
+  static ATOM atom = 0;
+  if (!atom) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = PlainProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "SomnelTestHost";
+    atom = RegisterClassA(&wc);
+  }
+  return CreateWindowExA(0, "SomnelTestHost", title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 40, 320,
+                         240, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
+struct ChildSearch {
+  const char* className;
+  HWND found;
+};
+
+BOOL CALLBACK FindChild(HWND child, LPARAM param) {
+  auto* search = reinterpret_cast<ChildSearch*>(param);
+  char name[64] = "";
+  GetClassNameA(child, name, sizeof name);
+  if (std::string(name) != search->className) return TRUE;
+  search->found = child;
+  return FALSE;
+}
+
+HWND ChildOfClass(HWND parent, const char* className) {
+  ChildSearch search{className, nullptr};
+  EnumChildWindows(parent, FindChild, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// The preview is a disabled child filling the window it was given, and it
+// ends when that window goes.
+TEST(SomnelProcess, PreviewLivesInsideTheGivenWindowAndEndsWithIt) {
+  HWND host = MakeHostWindow("preview host");
+  ASSERT_NE(host, nullptr);
+  char arguments[64];
+  std::snprintf(arguments, sizeof arguments, "/p %lld",
+                static_cast<long long>(reinterpret_cast<intptr_t>(host)));
+  SaverProcess saver(kSaver, arguments);
+  ASSERT_TRUE(saver.Started());
+
+  HWND preview = nullptr;
+  const DWORD deadline = GetTickCount() + kPatienceMs;
+  while (!preview && static_cast<LONG>(GetTickCount() - deadline) <= 0) {
+    Pump();
+    preview = ChildOfClass(host, "CSaverWin");
+    if (!preview) Sleep(20);
+  }
+  ASSERT_NE(preview, nullptr);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(preview, &owner);
+  EXPECT_EQ(owner, saver.ProcessId());
+  const LONG style = GetWindowLongA(preview, GWL_STYLE);
+  EXPECT_TRUE(style & WS_CHILD);
+  EXPECT_TRUE(style & WS_DISABLED);
+  EXPECT_FALSE(GetWindowLongA(preview, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  RECT hostClient, previewRect;
+  GetClientRect(host, &hostClient);
+  GetWindowRect(preview, &previewRect);
+  MapWindowPoints(nullptr, host, reinterpret_cast<POINT*>(&previewRect), 2);
+  // The host has a frame, so its window rectangle in its own client
+  // coordinates starts above and left of the client area.
+  RECT hostWindow;
+  GetWindowRect(host, &hostWindow);
+  MapWindowPoints(nullptr, host, reinterpret_cast<POINT*>(&hostWindow), 2);
+  EXPECT_EQ(previewRect.left, hostWindow.left);
+  EXPECT_EQ(previewRect.top, hostWindow.top);
+  EXPECT_EQ(previewRect.right, hostWindow.right);
+  EXPECT_EQ(previewRect.bottom, hostWindow.bottom);
+
+  DestroyWindow(host);
+  ASSERT_TRUE(saver.WaitForEnd());
+  EXPECT_EQ(saver.ExitCode(), 0u);
+}
+
+// --- Settings dialog ------------------------------------------------------
+
+struct DialogSeen {
+  bool found = false;
+  std::string title;
+  HWND owner = nullptr;
+  DWORD exitCode = 12345;
+};
+
+DialogSeen RunConfigure(const std::string& program, const std::string& arguments) {
+  DialogSeen seen;
+  SaverProcess saver(program, arguments);
+  EXPECT_TRUE(saver.Started()) << program;
+  if (!saver.Started()) return seen;
+  HWND dialog = saver.WaitForWindow("#32770");
+  EXPECT_NE(dialog, nullptr) << arguments;
+  if (dialog) {
+    seen.found = true;
+    seen.title = TextOf(dialog);
+    seen.owner = GetWindow(dialog, GW_OWNER);
+    EXPECT_NE(GetDlgItem(dialog, IDOK), nullptr);
+    EXPECT_EQ(TextOf(GetDlgItem(dialog, IDCANCEL)), "&Cancel");
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+  }
+  EXPECT_TRUE(saver.WaitForEnd()) << arguments;
+  seen.exitCode = saver.ExitCode();
+  return seen;
+}
+
+TEST(SomnelProcess, ConfigureShowsTheSettingsDialogTitledWithTheDisplayName) {
+  for (const char* arguments : {"/c", "", "/x", "/c:4711", "C"}) {
+    DialogSeen seen = RunConfigure(kSaver, arguments);
+    ASSERT_TRUE(seen.found) << arguments;
+    EXPECT_EQ(seen.title, "Somnel") << arguments;
+    EXPECT_EQ(seen.exitCode, 0u) << arguments;
+  }
+}
+
+// Only /c and its kind take the foreground window as the owner.
+TEST(SomnelProcess, OwnerOfTheSettingsDialog) {
+  HWND host = MakeHostWindow("foreground host");
+  ASSERT_NE(host, nullptr);
+  SetForegroundWindow(host);
+  Pump();
+  if (GetForegroundWindow() != host) {
+    DestroyWindow(host);
+    GTEST_SKIP() << "this desktop does not give our window the foreground";
+  }
+  DialogSeen configure = RunConfigure(kSaver, "/c");
+  ASSERT_TRUE(configure.found);
+  EXPECT_EQ(configure.owner, host);
+  SetForegroundWindow(host);
+  Pump();
+  DialogSeen unknown = RunConfigure(kSaver, "/x");
+  ASSERT_TRUE(unknown.found);
+  EXPECT_EQ(unknown.owner, nullptr);
+  DestroyWindow(host);
+}
+
+// A saver started under its short name still calls itself by its long name.
+TEST(SomnelProcess, LongNameIsUsedWhenStartedUnderTheShortName) {
+  wintest::ScratchDir dir;
+  const std::string longPath = dir / "My Long Saver Name.scr";
+  ASSERT_TRUE(CopyFileA(kSaver.c_str(), longPath.c_str(), FALSE)) << GetLastError();
+  char shortPath[MAX_PATH] = "";
+  const DWORD length = GetShortPathNameA(longPath.c_str(), shortPath, sizeof shortPath);
+  ASSERT_GT(length, 0u) << "no short name: " << GetLastError();
+  ASSERT_LT(length, sizeof shortPath);
+  const std::string shortName = std::strrchr(shortPath, '\\') + 1;
+  ASSERT_NE(shortName, "My Long Saver Name.scr") << "the file system gave no distinct short name";
+
+  DialogSeen seen = RunConfigure(shortPath, "");
+  ASSERT_TRUE(seen.found);
+  EXPECT_EQ(seen.title, "My Long Saver Name") << "started as " << shortPath;
+  EXPECT_EQ(seen.exitCode, 0u);
+}
+
+}  // namespace
