@@ -15,4 +15,7 @@ struct Command {
 // vrixhost classes PLUGIN.dll
 int RunClasses(int argc, char** argv);
 
+// vrixhost gif-export [OPTIONS] INPUT OUTPUT.gif
+int RunGifExport(int argc, char** argv);
+
 }  // namespace vrixhost

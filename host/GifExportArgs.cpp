@@ -31,8 +31,8 @@ struct PaletteName {
   int32_t choice;
 };
 
-const PaletteName kPalettes[] = {{"exact", 0}, {"web", 1},     {"64", 2},      {"32", 3},
-                                 {"16", 4},    {"mac", 5},     {"windows", 6}, {"3-3-2", 7}};
+const PaletteName kPalettes[] = {{"exact", 0}, {"web", 1}, {"64", 2},      {"32", 3},
+                                 {"16", 4},    {"mac", 5}, {"windows", 6}, {"3-3-2", 7}};
 
 // "--name=value" -> value when arg starts with "--name=", else null.
 const char* ValueOf(const char* arg, const char* name) {

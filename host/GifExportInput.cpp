@@ -7,8 +7,12 @@ namespace vrixhost {
 
 namespace {
 
-uint32_t U16(const uint8_t* p) { return p[0] | p[1] << 8; }
-uint32_t U32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
+uint32_t U16(const uint8_t* p) {
+  return p[0] | p[1] << 8;
+}
+uint32_t U32(const uint8_t* p) {
+  return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24;
+}
 
 bool Fail(std::string* error, const std::string& message) {
   *error = message;
@@ -155,7 +159,8 @@ struct PnmCursor {
 bool CopyRaster(const std::vector<uint8_t>& b, size_t start, uint32_t depth, InputImage* image,
                 std::string* error) {
   const uint64_t size = uint64_t(image->width) * image->height * depth;
-  if (start > b.size() || size > b.size() - start) return Fail(error, "the pixel data is truncated");
+  if (start > b.size() || size > b.size() - start)
+    return Fail(error, "the pixel data is truncated");
   image->pixels.assign(b.begin() + start, b.begin() + start + size);
   image->kind = depth == 4 ? VX_PIXEL_RGBA32 : VX_PIXEL_RGB24;
   return true;
@@ -167,7 +172,8 @@ bool DecodePpm(const std::vector<uint8_t>& b, InputImage* image, std::string* er
   if (!c.Number(&w) || !c.Number(&h) || !c.Number(&maxval)) {
     return Fail(error, "the PPM header is damaged");
   }
-  if (maxval != 255) return Fail(error, "only PPM files with 8-bit samples (maxval 255) are supported");
+  if (maxval != 255)
+    return Fail(error, "only PPM files with 8-bit samples (maxval 255) are supported");
   if (c.pos >= b.size()) return Fail(error, "the pixel data is truncated");
   if (!CheckSize(w, h, error)) return false;
   image->width = uint32_t(w);
@@ -199,7 +205,8 @@ bool DecodePam(const std::vector<uint8_t>& b, InputImage* image, std::string* er
     }
     if (!ok) return Fail(error, "the PAM header is damaged");
   }
-  if (maxval != 255) return Fail(error, "only PAM files with 8-bit samples (MAXVAL 255) are supported");
+  if (maxval != 255)
+    return Fail(error, "only PAM files with 8-bit samples (MAXVAL 255) are supported");
   if (!((depth == 3 && (tupl.empty() || tupl == "RGB")) ||
         (depth == 4 && (tupl.empty() || tupl == "RGB_ALPHA")))) {
     return Fail(error, "only RGB and RGB_ALPHA PAM files are supported");
@@ -217,9 +224,12 @@ bool DecodePam(const std::vector<uint8_t>& b, InputImage* image, std::string* er
 
 bool DecodeInputImage(const std::vector<uint8_t>& bytes, InputImage* image, std::string* error) {
   *image = InputImage{};
-  if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M') return DecodeBmp(bytes, image, error);
-  if (bytes.size() >= 3 && bytes[0] == 'P' && bytes[1] == '6') return DecodePpm(bytes, image, error);
-  if (bytes.size() >= 3 && bytes[0] == 'P' && bytes[1] == '7') return DecodePam(bytes, image, error);
+  if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M')
+    return DecodeBmp(bytes, image, error);
+  if (bytes.size() >= 3 && bytes[0] == 'P' && bytes[1] == '6')
+    return DecodePpm(bytes, image, error);
+  if (bytes.size() >= 3 && bytes[0] == 'P' && bytes[1] == '7')
+    return DecodePam(bytes, image, error);
   return Fail(error, "unsupported picture format (BMP, PPM P6 and PAM are supported)");
 }
 

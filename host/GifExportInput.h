@@ -14,8 +14,8 @@ namespace vrixhost {
 struct InputImage {
   uint32_t width = 0;
   uint32_t height = 0;
-  uint32_t kind = VX_PIXEL_RGB24;  // VX_PIXEL_*
-  std::vector<uint8_t> pixels;     // top row first, no padding
+  uint32_t kind = VX_PIXEL_RGB24;     // VX_PIXEL_*
+  std::vector<uint8_t> pixels;        // top row first, no padding
   std::vector<VxColorEntry> palette;  // VX_PIXEL_INDEX8: the colour table
 };
 

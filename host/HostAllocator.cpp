@@ -1,6 +1,7 @@
 #include "host/HostAllocator.h"
 
 #include <cstdlib>
+#include <cstring>
 
 namespace vrixhost {
 namespace {
@@ -56,8 +57,10 @@ void* HostAllocator::Allocate(uint32_t size) {
   lastSize_ = size;
   if (failAll_) return nullptr;
   if (failIn_ > 0 && --failIn_ == 0) return nullptr;
-  void* memory = std::calloc(1, size ? size : 1);
-  if (memory) blocks_[memory] = size;
+  void* memory = std::malloc(size ? size : 1);
+  if (!memory) return nullptr;
+  std::memset(memory, fill_, size);
+  blocks_[memory] = size;
   return memory;
 }
 

@@ -18,6 +18,9 @@ struct HostAllocator : VxAllocator {
   void FailAllocation(int n) { failIn_ = n; }
   // Every allocation fails while set.
   void FailAll(bool on) { failAll_ = on; }
+  // New blocks are filled with this byte (zero by default), so that a test
+  // sees which fields a plug-in clears itself.
+  void FillNewBlocks(uint8_t byte) { fill_ = byte; }
 
   size_t LiveBlocks() const { return blocks_.size(); }
   int Allocations() const { return allocations_; }
@@ -38,6 +41,7 @@ struct HostAllocator : VxAllocator {
   int frees_ = 0;
   int badFrees_ = 0;
   uint32_t lastSize_ = 0;
+  uint8_t fill_ = 0;
 };
 
 }  // namespace vrixhost

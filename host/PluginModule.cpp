@@ -23,8 +23,12 @@ PluginModule::~PluginModule() {
 
 bool PluginModule::Load(const std::string& path) {
   Unload();
-  // Like the host, look for the plug-in's own imports (Tesk32) beside it.
-  HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  // Like the host, look for the plug-in's own imports (Tesk32) beside it;
+  // that search needs a full path.
+  char full[MAX_PATH];
+  const DWORD n = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+  const char* name = n > 0 && n < sizeof full ? full : path.c_str();
+  HMODULE module = LoadLibraryExA(name, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
   if (!module) {
     error_ = "cannot load " + path + " (error " + std::to_string(GetLastError()) + ")";
     return false;

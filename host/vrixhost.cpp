@@ -10,6 +10,8 @@ const vrixhost::Command kCommands[] = {
     {"classes", "PLUGIN.dll",
      "load a plug-in, print its class-information records and instance sizes",
      vrixhost::RunClasses},
+    {"gif-export", "[OPTIONS] INPUT OUTPUT.gif", "export a picture as a GIF through Palvex.dll",
+     vrixhost::RunGifExport},
     // New commands go here, one line each.
 };
 

@@ -162,40 +162,36 @@ struct RecordingReceptor : VxPixelReceptor {
   uint32_t width = 0, bpp = 0;
 
   RecordingReceptor() {
-    static const VxPixelReceptorOps kOps = {
-        nullptr,
-        nullptr,
-        nullptr,
-        nullptr,
-        nullptr,
-        [](VxPixelReceptor* self, int32_t* kinds, uint32_t n, int32_t* second,
-           uint32_t n2) -> VxStatus {
-          RecordingReceptor* r = static_cast<RecordingReceptor*>(self);
-          r->calls.push_back("negotiate " + std::to_string(n) + " " + std::to_string(kinds[0]) +
-                             " " + std::to_string(n2) + " " + std::to_string(second[0]));
-          if (r->choose >= 0) kinds[0] = r->choose;
-          return VX_OK;
-        },
-        [](VxPixelReceptor* self, const VxImageDesc* d) -> VxStatus {
-          RecordingReceptor* r = static_cast<RecordingReceptor*>(self);
-          r->calls.push_back("begin " + std::to_string(d->width) + "x" + std::to_string(d->height) +
-                             " kind " + std::to_string(d->kind));
-          r->width = d->width;
-          r->bpp = BytesPerPixel(d->kind);
-          return r->failBegin;
-        },
-        [](VxPixelReceptor* self, uint32_t row, const uint8_t* pixels) -> VxStatus {
-          RecordingReceptor* r = static_cast<RecordingReceptor*>(self);
-          r->calls.push_back("row " + std::to_string(row));
-          r->rows.emplace_back(pixels, pixels + r->width * r->bpp);
-          return VX_OK;
-        },
-        [](VxPixelReceptor* self) -> VxStatus {
-          static_cast<RecordingReceptor*>(self)->calls.push_back("end");
-          return VX_OK;
-        },
-    };
+    static const VxPixelReceptorOps kOps = {nullptr,   nullptr, nullptr, nullptr, nullptr,
+                                            Negotiate, Begin,   Row,     End};
     ops = &kOps;
+  }
+
+  static VxStatus VXAPI Negotiate(VxPixelReceptor* self, int32_t* kinds, uint32_t n,
+                                  int32_t* second, uint32_t n2) {
+    RecordingReceptor* r = static_cast<RecordingReceptor*>(self);
+    r->calls.push_back("negotiate " + std::to_string(n) + " " + std::to_string(kinds[0]) + " " +
+                       std::to_string(n2) + " " + std::to_string(second[0]));
+    if (r->choose >= 0) kinds[0] = r->choose;
+    return VX_OK;
+  }
+  static VxStatus VXAPI Begin(VxPixelReceptor* self, const VxImageDesc* d) {
+    RecordingReceptor* r = static_cast<RecordingReceptor*>(self);
+    r->calls.push_back("begin " + std::to_string(d->width) + "x" + std::to_string(d->height) +
+                       " kind " + std::to_string(d->kind));
+    r->width = d->width;
+    r->bpp = BytesPerPixel(d->kind);
+    return r->failBegin;
+  }
+  static VxStatus VXAPI Row(VxPixelReceptor* self, uint32_t row, const uint8_t* pixels) {
+    RecordingReceptor* r = static_cast<RecordingReceptor*>(self);
+    r->calls.push_back("row " + std::to_string(row));
+    r->rows.emplace_back(pixels, pixels + r->width * r->bpp);
+    return VX_OK;
+  }
+  static VxStatus VXAPI End(VxPixelReceptor* self) {
+    static_cast<RecordingReceptor*>(self)->calls.push_back("end");
+    return VX_OK;
   }
 };
 

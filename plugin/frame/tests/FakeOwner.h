@@ -14,28 +14,27 @@ struct FakeAllocator : VxAllocator {
   uint32_t lastSize = 0;
 
   FakeAllocator() {
-    static const VxAllocatorOps kOps = {
-        [](VxAllocator*, const VxGuid*, void**) -> VxStatus { return VX_E_NOINTERFACE; },
-        [](VxAllocator*) -> uint32_t { return 1; },
-        [](VxAllocator*) -> uint32_t { return 1; },
-        [](VxAllocator* self, uint32_t size) -> void* {
-          FakeAllocator* a = static_cast<FakeAllocator*>(self);
-          ++a->allocations;
-          a->lastSize = size;
-          if (a->failNext > 0) {
-            --a->failNext;
-            return nullptr;
-          }
-          void* p = std::malloc(size);
-          a->live.insert(p);
-          return p;
-        },
-        [](VxAllocator* self, void* memory) {
-          FakeAllocator* a = static_cast<FakeAllocator*>(self);
-          if (a->live.erase(memory) == 1) std::free(memory);
-        },
-    };
+    static const VxAllocatorOps kOps = {Query, AddRef, Release, Alloc, Free};
     ops = &kOps;
+  }
+  static VxStatus VXAPI Query(VxAllocator*, const VxGuid*, void**) { return VX_E_NOINTERFACE; }
+  static uint32_t VXAPI AddRef(VxAllocator*) { return 1; }
+  static uint32_t VXAPI Release(VxAllocator*) { return 1; }
+  static void* VXAPI Alloc(VxAllocator* self, uint32_t size) {
+    FakeAllocator* a = static_cast<FakeAllocator*>(self);
+    ++a->allocations;
+    a->lastSize = size;
+    if (a->failNext > 0) {
+      --a->failNext;
+      return nullptr;
+    }
+    void* p = std::malloc(size);
+    a->live.insert(p);
+    return p;
+  }
+  static void VXAPI Free(VxAllocator* self, void* memory) {
+    FakeAllocator* a = static_cast<FakeAllocator*>(self);
+    if (a->live.erase(memory) == 1) std::free(memory);
   }
   ~FakeAllocator() {
     for (void* p : live) std::free(p);
@@ -49,21 +48,20 @@ struct FakeOwner : VxInstance {
   FakeAllocator heap;
 
   FakeOwner() {
-    static const VxInstanceOps kOps = {
-        [](VxInstance* self, const VxGuid*, void** out) -> VxStatus {
-          ++static_cast<FakeOwner*>(self)->queries;
-          *out = self;
-          return VX_OK;
-        },
-        [](VxInstance* self) -> uint32_t {
-          return static_cast<uint32_t>(++static_cast<FakeOwner*>(self)->addRefs);
-        },
-        [](VxInstance* self) -> uint32_t {
-          return static_cast<uint32_t>(++static_cast<FakeOwner*>(self)->releases);
-        },
-    };
+    static const VxInstanceOps kOps = {Query, AddRef, Release};
     ops = &kOps;
     allocator = &heap;
     callback = nullptr;
+  }
+  static VxStatus VXAPI Query(VxInstance* self, const VxGuid*, void** out) {
+    ++static_cast<FakeOwner*>(self)->queries;
+    *out = self;
+    return VX_OK;
+  }
+  static uint32_t VXAPI AddRef(VxInstance* self) {
+    return static_cast<uint32_t>(++static_cast<FakeOwner*>(self)->addRefs);
+  }
+  static uint32_t VXAPI Release(VxInstance* self) {
+    return static_cast<uint32_t>(++static_cast<FakeOwner*>(self)->releases);
   }
 };
