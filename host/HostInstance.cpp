@@ -27,6 +27,7 @@ VxStatus VXAPI CallbackOpenResources(VxHostCallback* self, void* module, void** 
                                      uintptr_t* token) {
   HostCallback* host = static_cast<HostCallback*>(self);
   if (!resourceModule || !token) return VX_E_INVALIDARG;
+  if (host->openResourcesStatus != VX_OK) return host->openResourcesStatus;
   ++host->resourceOpens;
   *resourceModule = module;
   *token = host->nextToken++;

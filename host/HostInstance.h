@@ -35,6 +35,7 @@ struct HostCallback : VxHostCallback {
   int resourceCloses = 0;
   std::set<uintptr_t> openTokens;
   uintptr_t nextToken = 0x100;
+  VxStatus openResourcesStatus = VX_OK;  // what OpenModuleResources answers when not 0
   // Classes beyond the built-in ones (dictionary service, file service).
   std::function<VxStatus(const VxGuid& clsid, const VxGuid& iid, void** out)> extraClasses;
 

@@ -309,6 +309,23 @@ TEST_F(Palvex, InitialiserClearsStateAndRegistersThePaletteDisplay) {
   EXPECT_FALSE(GetClassInfoA(dll, "PaletteDisplay", &wc));
 }
 
+TEST_F(Palvex, InitialiserPassesUpAResourceFailureAndLeavesNothing) {
+  HostCallback* refusing = HostCallback::Create();
+  refusing->openResourcesStatus = VxCode(0x80040123u);
+  HostAllocator allocator;
+  HostInstance* none = nullptr;
+  EXPECT_EQ(VxCode(0x80040123u), HostInstance::Create(module_.exports(), CLSID_PalvexGifWriter,
+                                                      &allocator, refusing, &none));
+  EXPECT_EQ(nullptr, none);
+  EXPECT_EQ(0u, allocator.LiveBlocks());
+  refusing->ops->Release(refusing);
+  // The class is still held by the fixture's instance only.
+  EXPECT_EQ(VX_OK, instance_->Destroy());
+  instance_ = nullptr;
+  WNDCLASSA wc;
+  EXPECT_FALSE(GetClassInfoA(static_cast<HMODULE>(module_.handle()), "PaletteDisplay", &wc));
+}
+
 TEST_F(Palvex, SmallOperationsOfTheExportOptions) {
   VxExportOptions* o = Options();
   int32_t support = 0;

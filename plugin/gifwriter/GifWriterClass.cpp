@@ -2,6 +2,7 @@
 // initialiser and finaliser, and the two small interfaces (file-format
 // description, registration).
 #include <new>
+#include <set>
 
 #include "plugin/frame/InterfaceObject.h"
 #include "plugin/frame/ModuleExports.h"
@@ -9,6 +10,11 @@
 #include "plugin/gifwriter/PaletteDisplay.h"
 
 namespace {
+
+// Instances that hold a use of the "PaletteDisplay" class (registration may
+// fail, or the host may offer no resources), so that a finaliser gives back
+// only what its initialiser took.
+std::set<const VxInstance*> g_displayUsers;
 
 VxStatus VXAPI InitializeGifWriter(VxInstance* instance) {
   if (!instance) return VX_E_INVALIDARG;
@@ -30,16 +36,24 @@ VxStatus VXAPI InitializeGifWriter(VxInstance* instance) {
     self->~GifWriterInstance();
     return status;
   }
-  AcquirePaletteDisplayClass(static_cast<HINSTANCE>(resources));
+  if (AcquirePaletteDisplayClass(static_cast<HINSTANCE>(resources))) {
+    try {
+      g_displayUsers.insert(instance);
+    } catch (const std::bad_alloc&) {
+      ReleasePaletteDisplayClass();
+      status = VX_E_OUTOFMEMORY;
+    }
+  }
   callback->ops->CloseModuleResources(callback, VxModuleHandle(), token);
-  return VX_OK;
+  if (status != VX_OK) self->~GifWriterInstance();
+  return status;
 }
 
 VxStatus VXAPI FinalizeGifWriter(VxInstance* instance) {
   if (!instance) return VX_E_INVALIDARG;
   GifWriterInstance* self = reinterpret_cast<GifWriterInstance*>(instance);
   GifWriterReleaseExportState(self);
-  if (self->host.callback) ReleasePaletteDisplayClass();
+  if (g_displayUsers.erase(instance) == 1) ReleasePaletteDisplayClass();
   self->~GifWriterInstance();
   return VX_OK;
 }
