@@ -227,7 +227,7 @@ uint64_t LosslessBytes(const Bitmap& b) {
   return table + (rowBits + 31) / 32 * 4 * b.height;
 }
 
-void ReadLossless(const std::vector<uint8_t>& bytes, BitReader& r, Tag& tag) {
+void ReadLossless(const std::vector<uint8_t>& bytes, BitReader& r, Tag& tag, uint64_t maxInflated) {
   Bitmap& b = tag.bitmap;
   b.hasAlpha = tag.code == 36;
   b.id = r.U16("bitmap identifier");
@@ -242,7 +242,7 @@ void ReadLossless(const std::vector<uint8_t>& bytes, BitReader& r, Tag& tag) {
   uint32_t zStart = r.Offset();
   b.compressedSize = r.Remaining();
   uint64_t expected = LosslessBytes(b);
-  if (expected > (uint64_t(1) << 30)) throw ParseError(at, "bitmap too large to check");
+  if (expected > maxInflated) throw ParseError(at, "bitmap too large to check");
   b.inflated.resize(static_cast<size_t>(expected));
 
   z_stream z = {};
@@ -340,7 +340,7 @@ const char* TagName(uint16_t code) {
   }
 }
 
-Movie Read(const std::vector<uint8_t>& bytes) {
+Movie Read(const std::vector<uint8_t>& bytes, uint64_t maxInflated) {
   Movie m;
   const uint64_t fullSize = bytes.size();  // lengths in the file are 32-bit
   if (fullSize > uint64_t(0xFFFFFFFFu)) throw ParseError(0, "file longer than 4 GB");
@@ -399,7 +399,7 @@ Movie Read(const std::vector<uint8_t>& bytes) {
         break;
       case 20:
       case 36:
-        ReadLossless(bytes, r, tag);
+        ReadLossless(bytes, r, tag, maxInflated);
         break;
       case 21:
         ReadJpeg(r, tag);

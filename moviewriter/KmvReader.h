@@ -134,8 +134,9 @@ struct Movie {
   std::vector<Tag> tags;
 };
 
-// Parses a whole movie; throws ParseError.
-Movie Read(const std::vector<uint8_t>& bytes);
+// Parses a whole movie; throws ParseError. A bitmap whose pixels would
+// inflate to more than maxInflated bytes is rejected rather than allocated.
+Movie Read(const std::vector<uint8_t>& bytes, uint64_t maxInflated = uint64_t(1) << 30);
 // Reads the file and parses it; throws ParseError (offset 0 when the file
 // cannot be read).
 Movie ReadFile(const std::string& path);
