@@ -34,3 +34,24 @@ bool PlanPackage(const PackSizes& sizes, PayloadTrailer& trailer, uint64_t& tota
   totalSize = total;
   return true;
 }
+
+namespace {
+
+uint32_t Word32(const uint8_t* p) {
+  return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+
+}  // namespace
+
+bool LooksLikeBmpFile(const uint8_t* bytes, size_t size) {
+  constexpr size_t kFileHeader = 14;
+  if (size < kFileHeader + 4 || bytes[0] != 'B' || bytes[1] != 'M') return false;
+  const uint32_t headerSize = Word32(bytes + kFileHeader);
+  // Core, information, and the later versions of the information header.
+  const uint32_t known[] = {12, 40, 52, 56, 64, 108, 124};
+  bool isKnown = false;
+  for (uint32_t k : known) isKnown = isKnown || headerSize == k;
+  if (!isKnown || size < kFileHeader + headerSize) return false;
+  const uint32_t pixels = Word32(bytes + 10);
+  return pixels >= kFileHeader + headerSize && pixels < size;
+}

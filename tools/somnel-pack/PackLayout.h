@@ -24,3 +24,9 @@ bool PlanPackage(const PackSizes& sizes, PayloadTrailer& trailer, uint64_t& tota
 
 // The largest file a trailer can describe: every offset is 32-bit.
 constexpr uint64_t kMaxPackageSize = 0xFFFFFFFFull;
+
+// True when `bytes` look like a complete BMP file: the "BM" file header, an
+// information header of a known size, and pixel data that starts inside the
+// file. The saver hands the item to its BMP reader as it stands, so the
+// builder refuses anything else.
+bool LooksLikeBmpFile(const uint8_t* bytes, size_t size);

@@ -166,9 +166,8 @@ bool StartsWith(const std::vector<char>& data, const char* magic) {
   return data.size() >= length && std::memcmp(data.data(), magic, length) == 0;
 }
 
-// The smallest BMP: a file header and the smallest (core) information header.
 bool LooksLikeBmp(const std::vector<char>& data) {
-  return StartsWith(data, "BM") && data.size() >= 26;
+  return LooksLikeBmpFile(reinterpret_cast<const uint8_t*>(data.data()), data.size());
 }
 
 // The keys that the project-key reader would take silently must be sound:

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -72,6 +73,44 @@ TEST(PackLayoutTest, RefusesAnEmptyPlayer) {
   std::string error;
   EXPECT_FALSE(PlanPackage({1000, 0, 0, 0}, t, total, error));
   EXPECT_EQ(error, "the player is empty");
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<uint8_t> Bmp(size_t size, uint32_t headerSize, uint32_t pixelOffset) {
+  std::vector<uint8_t> bytes(size, 0x33);
+  auto put = [&](size_t at, uint32_t v) {
+    for (int i = 0; i < 4 && at + i < size; ++i) bytes[at + i] = static_cast<uint8_t>(v >> (8 * i));
+  };
+  if (size > 1) bytes[0] = 'B', bytes[1] = 'M';
+  put(2, static_cast<uint32_t>(size));
+  put(10, pixelOffset);
+  put(14, headerSize);
+  return bytes;
+}
+
+TEST(PackLayoutTest, BmpCheck) {
+  struct Case {
+    const char* what;
+    std::vector<uint8_t> bytes;
+    bool bmp;
+  } cases[] = {
+      {"information header", Bmp(70, 40, 54), true},
+      {"core header", Bmp(40, 12, 26), true},
+      {"version 5 header", Bmp(200, 124, 138), true},
+      {"palette before the pixels", Bmp(1078 + 16, 40, 1078), true},
+      {"unknown header size", Bmp(70, 41, 55), false},
+      {"pixels inside the headers", Bmp(70, 40, 40), false},
+      {"pixels past the end", Bmp(70, 40, 70), false},
+      {"header cut short", Bmp(30, 40, 54), false},
+      {"file header only", Bmp(14, 40, 54), false},
+      {"no BM", std::vector<uint8_t>(70, 'x'), false},
+      {"empty", {}, false},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(LooksLikeBmpFile(c.bytes.data(), c.bytes.size()), c.bmp) << c.what;
 }
 
 }  // namespace

@@ -48,8 +48,13 @@ class SomnelPackTest : public testing::Test {
 
   static Bytes Bmp(size_t size, uint8_t seed) {
     Bytes bytes = wintest::Pattern(size, seed);
+    auto put = [&](size_t at, uint32_t value) {
+      for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
+    };
     bytes[0] = 'B', bytes[1] = 'M';
-    for (int i = 0; i < 4; ++i) bytes[2 + i] = static_cast<uint8_t>(size >> (8 * i));
+    put(2, static_cast<uint32_t>(size));
+    put(10, 54);  // pixels after the two headers
+    put(14, 40);  // information header
     return bytes;
   }
 
@@ -185,6 +190,9 @@ TEST_F(SomnelPackTest, RefusedInputsNameTheProblemAndLeaveNoOutput) {
       Pack(Q(saver) + " " + Q(project) + " " + Q(player) + " " + Q(dir / "packed.scr")).exitCode,
       0u);
   ASSERT_TRUE(wintest::WriteFileText(dir / "notes.txt", "not a picture at all"));
+  Bytes cut = settingsBytes;
+  cut.resize(40);  // the headers end before the pixels begin
+  ASSERT_TRUE(wintest::WriteFileBytes(dir / "cut.bmp", cut));
   ASSERT_TRUE(wintest::WriteFileText(dir / "script.bat", "@echo off\r\n"));
   ASSERT_TRUE(wintest::WriteFileText(dir / "long.ini",
                                      "[Execute]\r\nCommand2=" + std::string(300, 'c') + "\r\n"));
@@ -214,6 +222,9 @@ TEST_F(SomnelPackTest, RefusedInputsNameTheProblemAndLeaveNoOutput) {
       {"--preview " + Q(dir / "notes.txt") + " " + Q(saver) + " " + Q(project) + " " + Q(player) +
            rest,
        dir / "notes.txt", "is not a BMP picture"},
+      {"--preview " + Q(dir / "cut.bmp") + " " + Q(saver) + " " + Q(project) + " " + Q(player) +
+           rest,
+       dir / "cut.bmp", "is not a BMP picture"},
       {"--settings-box " + Q(player) + " " + Q(saver) + " " + Q(project) + " " + Q(player) + rest,
        player, "is not a BMP picture"},
       {Q(saver) + " " + Q(project) + " " + Q(dir / "script.bat") + rest, dir / "script.bat",
@@ -244,8 +255,8 @@ TEST_F(SomnelPackTest, RefusedInputsNameTheProblemAndLeaveNoOutput) {
     EXPECT_EQ(wintest::ReadFileText(output), "the customer's old saver") << c.problem;
   }
   DeleteFileA(output.c_str());
-  std::vector<std::string> expectedLeft = {"badexec.ini", "badkey.ini", "huge.exe",  "long.ini",
-                                           "notes.txt",   "packed.scr", "script.bat"};
+  std::vector<std::string> expectedLeft = {"badexec.ini", "badkey.ini", "cut.bmp",    "huge.exe",
+                                           "long.ini",    "notes.txt",  "packed.scr", "script.bat"};
   std::vector<std::string> left = Leftovers();
   std::sort(left.begin(), left.end());
   EXPECT_TRUE(left == expectedLeft) << "no temporary file may stay behind";
