@@ -110,6 +110,21 @@ long XDibMemorySource::Read(void* buffer, uint32_t count) {
   return static_cast<long>(n);
 }
 
+long XDibStdioSource::Read(void* buffer, uint32_t count) {
+  if (count > kMaxReadBytes) count = kMaxReadBytes;
+  const size_t n = std::fread(buffer, 1, count, m_File);
+  if (n < count && std::ferror(m_File)) return -1;
+  return static_cast<long>(n);
+}
+
+int64_t XDibStdioSource::Remaining() {
+  const long pos = std::ftell(m_File);
+  if (pos < 0 || std::fseek(m_File, 0, SEEK_END) != 0) return -1;
+  const long end = std::ftell(m_File);
+  if (std::fseek(m_File, pos, SEEK_SET) != 0 || end < 0) return -1;
+  return end > pos ? end - pos : 0;
+}
+
 DWORD xdibRowBytes(LONG width, int bitCount) {
   // The records' row arithmetic is 16-bit; xdibCheckHeader refuses the
   // widths where it would wrap.

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 #include "clib/WinTypes.h"
 
@@ -59,6 +60,18 @@ class XDibMemorySource final : public XDibSource {
   const uint8_t* m_Data;  // not owned
   size_t m_Size;
   size_t m_Pos = 0;
+};
+
+// A source over a stdio stream that it does not own, from its current
+// position.
+class XDibStdioSource final : public XDibSource {
+ public:
+  explicit XDibStdioSource(std::FILE* file) : m_File(file) {}
+  long Read(void* buffer, uint32_t count) override;
+  int64_t Remaining() override;
+
+ private:
+  std::FILE* m_File;  // not owned
 };
 
 // Row length in bytes for width and bitCount, in 16-bit arithmetic:

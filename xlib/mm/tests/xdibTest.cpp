@@ -458,3 +458,27 @@ TEST(XdibFree, SafeOnEmptyRecord) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(XdibStdioSource, ReadsLikeMemory) {
+  const std::string dir = std::string(SOMNEL_SOURCE_DIR) + "/xlib/mm/tests/data/";
+  for (const char* name : {"f8rle.bmp", "f4.bmp"}) {
+    const std::vector<uint8_t> bytes = bmptest::ReadWholeFile(dir + name);
+    Loaded fromMemory(bytes);
+    ASSERT_EQ(fromMemory.rc, XERR_OK) << name;
+    FILE* f = std::fopen((dir + name).c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    XDibStdioSource src(f);
+    EXPECT_EQ(src.Remaining(), static_cast<int64_t>(bytes.size()));
+    XDIB dib;
+    std::memset(&dib, 0, sizeof dib);
+    ASSERT_EQ(xdibReadFrom(&dib, src, true), XERR_OK) << name;
+    std::fclose(f);
+    const size_t size = fromMemory.dib.rowBytes * 9;
+    EXPECT_EQ(std::memcmp(dib.bits, fromMemory.dib.bits, size), 0) << name;
+    xdibFree(&dib);
+  }
+}
+
+}  // namespace
