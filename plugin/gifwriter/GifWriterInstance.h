@@ -5,12 +5,13 @@
 
 #include "plugin/frame/VrixHost.h"
 #include "plugin/gifwriter/ExportOptions.h"
+#include "plugin/gifwriter/GifExport.h"
 
 struct GifWriterInstance {
   VxInstance host;  // filled by the host before the initialiser runs
   gif::ExportSettings settings;
   VxImageSource* imageSource;  // not owned: the host keeps it for the next export
-  // Encoder state of the export in progress comes here with the encoder.
+  gif::GifExportState exportState;  // the export in progress
 };
 
 // The instance behind one of Palvex's interface objects (all of its state

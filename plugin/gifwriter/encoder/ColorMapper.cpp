@@ -1,12 +1,18 @@
 #include "plugin/gifwriter/encoder/ColorMapper.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "clib/Assert.h"
 
 namespace gif {
 
-ColorMapCache::ColorMapCache(const PaletteSpec* palette) : m_Palette(palette) {
+ColorMapCache::ColorMapCache(const PaletteSpec* palette)
+    : m_Palette(palette),
+      m_MemoKey(size_t(1) << kMemoBits),
+      m_MemoIndex(size_t(1) << kMemoBits),
+      m_CellStart(kCells),
+      m_CellCount(kCells) {
   ASSERT(palette != nullptr);
   m_Size = palette->size < kPaletteCapacity ? palette->size : kPaletteCapacity;
   for (uint32_t i = 0; i < kPaletteCapacity; ++i) {
@@ -34,20 +40,73 @@ uint8_t ColorMapCache::Search(uint8_t r, uint8_t g, uint8_t b, int skip) const {
   return static_cast<uint8_t>(best);
 }
 
-uint8_t ColorMapCache::Lookup(uint8_t r, uint8_t g, uint8_t b, int skip) {
-  if (skip != m_Skip) {
-    m_Skip = skip;
-    m_Used = 0;
-    m_RingPos = 0;
+void ColorMapCache::Reset(int skip) {
+  m_Skip = skip;
+  std::fill(m_MemoKey.begin(), m_MemoKey.end(), 0u);
+  std::fill(m_CellCount.begin(), m_CellCount.end(), uint16_t(0));
+  m_Candidates.clear();
+}
+
+namespace {
+
+// Least and greatest distance from a level v to the levels lo..hi.
+inline int MinDistance(int v, int lo, int hi) {
+  return v < lo ? lo - v : (v > hi ? v - hi : 0);
+}
+inline int MaxDistance(int v, int lo, int hi) {
+  return std::max(std::abs(v - lo), std::abs(v - hi));
+}
+
+}  // namespace
+
+// An entry can be nearest to some colour of the cell only if its least
+// distance to the cell is within the smallest greatest distance of any entry:
+// the nearest entry e* of a colour c satisfies
+//   min_cell(e*) <= d(c, e*) <= d(c, e) <= max_cell(e) for every e.
+// Entries tying with e* pass the same test, so the first-wins rule holds.
+void ColorMapCache::BuildCell(uint32_t cell) {
+  const int width = 256 >> kCellBits;
+  const int r0 = int(cell >> (2 * kCellBits)) * width;
+  const int g0 = int(cell >> kCellBits & ((1 << kCellBits) - 1)) * width;
+  const int b0 = int(cell & ((1 << kCellBits) - 1)) * width;
+  const int r1 = r0 + width - 1, g1 = g0 + width - 1, b1 = b0 + width - 1;
+  int bound = 0x7FFFFFFF;
+  for (uint32_t i = 0; i < m_Size; ++i) {
+    if (static_cast<int>(i) == m_Skip) continue;
+    const int d = MaxDistance(m_Red[i], r0, r1) + MaxDistance(m_Green[i], g0, g1) +
+                  MaxDistance(m_Blue[i], b0, b1);
+    bound = std::min(bound, d);
   }
-  const uint32_t color = r | (g << 8) | (static_cast<uint32_t>(b) << 16);
-  for (int i = 0; i < m_Used; ++i) {
-    if (m_Ring[i].color == color) return m_Ring[i].index;
+  m_CellStart[cell] = static_cast<uint32_t>(m_Candidates.size());
+  for (uint32_t i = 0; i < m_Size; ++i) {
+    if (static_cast<int>(i) == m_Skip) continue;
+    const int d = MinDistance(m_Red[i], r0, r1) + MinDistance(m_Green[i], g0, g1) +
+                  MinDistance(m_Blue[i], b0, b1);
+    if (d <= bound) m_Candidates.push_back(static_cast<uint8_t>(i));
   }
-  const uint8_t index = Search(r, g, b, skip);
-  m_Ring[m_RingPos] = Entry{color, index};
-  m_RingPos = (m_RingPos + 1) % kEntries;
-  if (m_Used < kEntries) ++m_Used;
+  m_CellCount[cell] = static_cast<uint16_t>(m_Candidates.size() - m_CellStart[cell]);
+}
+
+uint8_t ColorMapCache::Miss(uint8_t r, uint8_t g, uint8_t b, int skip, uint32_t color,
+                            uint32_t slot) {
+  if (skip != m_Skip) Reset(skip);
+  uint8_t index = 0;  // nothing searchable (every entry skipped): entry 0
+  const uint32_t cell = uint32_t(r >> (8 - kCellBits)) << (2 * kCellBits) |
+                        uint32_t(g >> (8 - kCellBits)) << kCellBits |
+                        uint32_t(b >> (8 - kCellBits));
+  if (m_CellCount[cell] == 0) BuildCell(cell);
+  const uint8_t* candidate = m_Candidates.data() + m_CellStart[cell];
+  int bestDistance = 0x7FFFFFFF;
+  for (uint32_t k = 0, n = m_CellCount[cell]; k < n; ++k) {
+    const uint8_t i = candidate[k];
+    const int d = std::abs(r - m_Red[i]) + std::abs(g - m_Green[i]) + std::abs(b - m_Blue[i]);
+    if (d < bestDistance) {
+      bestDistance = d;
+      index = i;
+    }
+  }
+  m_MemoKey[slot] = color | kValid;
+  m_MemoIndex[slot] = index;
   return index;
 }
 

@@ -4,51 +4,63 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "plugin/gifwriter/encoder/NoiseGenerator.h"
 #include "plugin/gifwriter/encoder/PaletteSpec.h"
 
 namespace gif {
 
-// A small ring of recent colour -> index answers, made anew for every image.
-// It only remembers what the nearest-colour search answered, so it never
-// changes a result.
+// Answers "which palette entry is nearest to this colour" for one image.
+// It remembers earlier answers and narrows the search with a coarse grid of
+// the colour cube, but only ever returns what the plain search over every
+// entry would: the least |dR| + |dG| + |dB| against the entries' high bytes,
+// the first entry winning ties, the skipped entry never.
 class ColorMapCache {
  public:
-  static constexpr int kEntries = 64;
-
   // The palette is not owned; it must outlive the cache. At most 256 colours
   // are used.
   explicit ColorMapCache(const PaletteSpec* palette);
 
-  // Index of the palette entry nearest to (r, g, b) by |dR| + |dG| + |dB|
-  // against the entries' high bytes, first entry winning ties; entry `skip`
-  // is never chosen when skip >= 0.
-  uint8_t Lookup(uint8_t r, uint8_t g, uint8_t b, int skip);
+  // skip: an entry never chosen (the transparent index), or -1.
+  uint8_t Lookup(uint8_t r, uint8_t g, uint8_t b, int skip) {
+    const uint32_t color = r | (g << 8) | (static_cast<uint32_t>(b) << 16);
+    const uint32_t slot = (color * 2654435761u) >> (32 - kMemoBits);
+    if (m_MemoKey[slot] == (color | kValid) && skip == m_Skip) return m_MemoIndex[slot];
+    return Miss(r, g, b, skip, color, slot);
+  }
+
+  // The plain search over every entry.
+  uint8_t Search(uint8_t r, uint8_t g, uint8_t b, int skip) const;
 
   uint32_t Size() const { return m_Size; }
   uint8_t Red(uint32_t i) const { return m_Red[i]; }
   uint8_t Green(uint32_t i) const { return m_Green[i]; }
   uint8_t Blue(uint32_t i) const { return m_Blue[i]; }
-  int Used() const { return m_Used; }
-
-  uint8_t Search(uint8_t r, uint8_t g, uint8_t b, int skip) const;
 
  private:
-  struct Entry {
-    uint32_t color;  // R | G << 8 | B << 16
-    uint8_t index;
-  };
+  static constexpr int kMemoBits = 16;
+  static constexpr uint32_t kValid = 0x01000000;
+  static constexpr int kCellBits = 4;  // 16 x 16 x 16 cells of 16 levels each
+  static constexpr int kCells = 1 << (3 * kCellBits);
+
+  uint8_t Miss(uint8_t r, uint8_t g, uint8_t b, int skip, uint32_t color, uint32_t slot);
+  void Reset(int skip);
+  void BuildCell(uint32_t cell);
 
   const PaletteSpec* m_Palette;  // not owned
   uint32_t m_Size;
+  int m_Skip = -2;  // answers are kept for one skip value; -2: none yet
   uint8_t m_Red[kPaletteCapacity];
   uint8_t m_Green[kPaletteCapacity];
   uint8_t m_Blue[kPaletteCapacity];
-  Entry m_Ring[kEntries];
-  int m_RingPos = 0;
-  int m_Used = 0;
-  int m_Skip = -1;  // the ring is valid for one skip value only
+  std::vector<uint32_t> m_MemoKey;  // colour | kValid
+  std::vector<uint8_t> m_MemoIndex;
+  // Per cell: the entries that can be nearest to some colour in the cell,
+  // in index order (offset and count into m_Candidates; count 0 = not built).
+  std::vector<uint32_t> m_CellStart;
+  std::vector<uint16_t> m_CellCount;
+  std::vector<uint8_t> m_Candidates;
 };
 
 // Pixel layouts of true-colour input.

@@ -44,20 +44,42 @@ TEST(ColorMapCache, NearestColourTable) {
   }
 }
 
-TEST(ColorMapCache, RingNeverChangesAnAnswer) {
-  const gif::PaletteSpec web = WebPalette();
-  gif::ColorMapCache cache(&web);
+TEST(ColorMapCache, AnswersAreAlwaysThoseOfThePlainSearch) {
+  // Palettes with many ties (duplicates, a coarse grid), random ones and the
+  // web cube; colours revisited so remembered answers are used too.
+  std::vector<gif::PaletteSpec> palettes = {WebPalette()};
   uint32_t s = 7;
-  std::vector<uint32_t> seen;
-  for (int i = 0; i < 3000; ++i) {
-    s = s * 1664525u + 1013904223u;
-    // Revisit old colours now and then so both hits and misses happen.
-    uint32_t c = (i % 3 == 0 && !seen.empty()) ? seen[(s >> 8) % seen.size()] : s >> 8;
-    seen.push_back(c);
-    const int r = c & 0xFF, g = c >> 8 & 0xFF, b = c >> 16 & 0xFF;
-    ASSERT_EQ(cache.Lookup(r, g, b, 215), Nearest(web, r, g, b, 215)) << i;
+  auto next = [&s]() { return s = s * 1664525u + 1013904223u; };
+  for (uint32_t size : {1u, 2u, 3u, 17u, 100u, 256u}) {
+    gif::PaletteSpec p = gif::MakeExplicitPalette();
+    p.size = size;
+    for (uint32_t i = 0; i < size; ++i) {
+      const uint32_t c = next() >> 8;
+      p.entries[i] = gif::MakeEntry(c & 0xFF, c >> 8 & 0xFF, c >> 16 & 0xFF);
+      if (i % 5 == 4) p.entries[i] = p.entries[i - 2];  // a duplicate: exact ties
+    }
+    palettes.push_back(p);
   }
-  EXPECT_EQ(cache.Used(), gif::ColorMapCache::kEntries);
+  gif::PaletteSpec grid = gif::MakeExplicitPalette();
+  grid.size = 27;
+  for (int i = 0; i < 27; ++i)
+    grid.entries[i] = gif::MakeEntry(i / 9 * 100, i / 3 % 3 * 100, i % 3 * 100);
+  palettes.push_back(grid);
+
+  for (const gif::PaletteSpec& p : palettes) {
+    for (int skip : {-1, 0, static_cast<int>(p.size) - 1}) {
+      gif::ColorMapCache cache(&p);
+      std::vector<uint32_t> seen;
+      for (int i = 0; i < 4000; ++i) {
+        const uint32_t c =
+            (i % 3 == 0 && !seen.empty()) ? seen[(next() >> 8) % seen.size()] : next() >> 8;
+        seen.push_back(c);
+        const int r = c & 0xFF, g = c >> 8 & 0xFF, b = c >> 16 & 0xFF;
+        ASSERT_EQ(cache.Lookup(r, g, b, skip), Nearest(p, r, g, b, skip))
+            << "size " << p.size << " skip " << skip << " colour " << i;
+      }
+    }
+  }
 }
 
 TEST(MapRow, AlphaZeroGetsTransparentIndexOnlyWhenTransparent) {
