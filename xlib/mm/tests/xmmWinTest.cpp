@@ -326,4 +326,54 @@ TEST(ReadBmpHeaderInfo, BadSignatureThrows) {
   EXPECT_TRUE(DeleteFileA(path.c_str()));
 }
 
+// Every corpus file through the two Windows readers: xdibReadFile gives
+// what the memory reader gives, and cBitmap either reads the same pixels or
+// throws the class library's text.
+TEST(BmpCorpusOnWindows, FileReadersAgreeWithMemory) {
+  const std::string suite = std::string(SOMNEL_TESTDATA_DIR) + "/bmpsuite/";
+  int files = 0;
+  for (const char* dir : {"g", "q", "b"}) {
+    for (const std::string& name : bmptest::ListDirectory(suite + dir)) {
+      const std::string path = suite + dir + "/" + name;
+      SCOPED_TRACE(path);
+      const std::vector<uint8_t> bytes = bmptest::ReadWholeFile(path);
+      XDIB mem;
+      std::memset(&mem, 0, sizeof mem);
+      XDibMemorySource src(bytes.data(), bytes.size());
+      const int expected = xdibReadFrom(&mem, src, true);
+
+      xfile* file = xFileOpen(path.c_str(), GENERIC_READ, FILE_SHARE_READ);
+      ASSERT_NE(file, nullptr);
+      XDIB dib;
+      std::memset(&dib, 0, sizeof dib);
+      EXPECT_EQ(xdibReadFile(&dib, file), expected);
+      xFileClose(file);
+      if (expected == XERR_OK && dib.bits) {
+        EXPECT_EQ(Pixels(dib), Pixels(mem));
+      }
+      xdibFree(&dib);
+
+      cBitmap bmp;
+      try {
+        bmp.LoadFile(path.c_str(), 0);
+        ASSERT_NE(bmp.m_pBits, nullptr);
+        // Same reading unless the colours-important count moved the pixels.
+        if (expected == XERR_OK && bmp.m_Header.biClrUsed == mem.bmiHeader.biClrUsed &&
+            (bmp.m_Header.biClrUsed != 0 || bmp.m_Header.biClrImportant == 0)) {
+          EXPECT_EQ(std::vector<uint8_t>(bmp.m_pBits,
+                                         bmp.m_pBits + bmp.m_RowBytes * bmp.m_Header.biHeight),
+                    Pixels(mem));
+        }
+      } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), kBadBitmapText);
+        EXPECT_EQ(bmp.m_hBits, nullptr);
+      }
+      bmp.Free();
+      xdibFree(&mem);
+      ++files;
+    }
+  }
+  EXPECT_GT(files, 60);
+}
+
 }  // namespace
