@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <string>
 
+#include "clib/Assert.h"
+
 VObjCollection::VObjCollection() : m_ShowFrameCount(0) {}
 
 VObjCollection::~VObjCollection() {
@@ -61,6 +63,7 @@ struct TempFile {
 }  // namespace
 
 bool VObjCollection::CreateMovie(const char* fileName, S32 width, S32 height, U32 frameRate) {
+  ASSERT(fileName != nullptr);
   const std::string target(fileName);
   TempFile temp;
   temp.name = target + ".tmp";

@@ -41,6 +41,8 @@ class VMatrix {
 
 class VColor {
  public:
+  // Without alpha. Should the colour be written with alpha after all (shape
+  // colours always are), it is opaque.
   VColor(U32 r, U32 g, U32 b) : red(r), green(g), blue(b), alpha(255), alphaChannel(false) {}
   VColor(U32 r, U32 g, U32 b, U32 a) : red(r), green(g), blue(b), alpha(a), alphaChannel(true) {}
   // Red, green, blue, then alpha only when alphaChannel is set.
