@@ -79,46 +79,79 @@ void LzwCompress(LzwState* s, const uint8_t* pixels, size_t count) {
     s->firstByte = false;
     k = 1;
   }
+  // The hot loop keeps the coder's state in locals: the packet is written
+  // through a byte pointer, which would otherwise force every field to be
+  // reloaded after each byte.
   uint16_t* const codes = s->hashCodes;
   uint32_t* const values = s->hashValues;
+  uint32_t waiting = s->waiting;
+  uint32_t nextFree = s->nextFree;
+  uint32_t width = s->width;
+  uint32_t maxCode = s->maxCode;
+  uint32_t accumulator = s->accumulator;
+  uint32_t bits = s->bits;
+  const uint32_t clearCode = s->clearCode;
+  const uint32_t initialWidth = s->initialWidth;
+  uint8_t* const packet = s->packet;
+
+  auto output = [&](uint32_t code) {
+    accumulator |= code << bits;
+    bits += width;
+    while (bits >= 8) {
+      packet[++packet[0]] = static_cast<uint8_t>(accumulator);
+      if (packet[0] == 255) FlushPacket(s);
+      accumulator >>= 8;
+      bits -= 8;
+    }
+    if (nextFree > maxCode) {
+      ++width;
+      maxCode = width == 12 ? kMaxCodes : (1u << width) - 1;
+    }
+  };
+
   for (; k < count; ++k) {
     const uint32_t c = pixels[k];
-    int i = static_cast<int>(c * 16 + s->waiting);
+    int i = static_cast<int>(c * 16 + waiting);
     if (i >= kHashSlots) i -= kHashSlots;
-    const uint32_t key = static_cast<uint32_t>(s->waiting) << 8 | c;
-    if (codes[i] != 0) {
+    const uint32_t key = waiting << 8 | c;
+    uint32_t code = codes[i];
+    if (code != 0) {
       if (values[i] == key) {
-        s->waiting = codes[i];
+        waiting = code;
         continue;
       }
       const int d = i == 0 ? 1 : kHashSlots - i;
-      bool found = false;
       for (;;) {
         i -= d;
         if (i < 0) i += kHashSlots;
-        if (codes[i] == 0) break;
-        if (values[i] == key) {
-          found = true;
-          break;
-        }
+        code = codes[i];
+        if (code == 0 || values[i] == key) break;
       }
-      if (found) {
-        s->waiting = codes[i];
+      if (code != 0) {
+        waiting = code;
         continue;
       }
     }
-    OutputCode(s, s->waiting);
-    if (s->nextFree < kMaxCodes) {
-      codes[i] = s->nextFree++;
+    output(waiting);
+    if (nextFree < kMaxCodes) {
+      codes[i] = static_cast<uint16_t>(nextFree++);
       values[i] = key;
     } else {
       ClearHash(s);
-      s->nextFree = static_cast<uint16_t>(s->clearCode + 2);
-      OutputCode(s, s->clearCode);
-      ResetWidth(s);
+      nextFree = clearCode + 2;
+      output(clearCode);
+      width = initialWidth;
+      maxCode = (1u << width) - 1;
     }
-    s->waiting = static_cast<uint16_t>(c);
+    waiting = c;
   }
+
+  s->waiting = static_cast<uint16_t>(waiting);
+  s->nextFree = static_cast<uint16_t>(nextFree);
+  s->width = static_cast<uint16_t>(width);
+  s->maxCode = static_cast<uint16_t>(maxCode);
+  s->accumulator = accumulator;
+  s->bits = static_cast<uint16_t>(bits);
 }
 
 void LzwFinish(LzwState* s) {

@@ -1,0 +1,123 @@
+// Fuzz target of the encoder core: random sizes, pixel kinds, options,
+// palettes, rows and sink failures. Every file written without an error
+// status must read back as a valid GIF of the declared size.
+//
+// Input: kind, flags, width, height, palette size, transparent index, frames
+// per second, sink budget, then palette colours (3 bytes each), then pixel
+// bytes (repeated to fill the picture).
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "clib/Assert.h"
+#include "plugin/gifwriter/encoder/GifEncoder.h"
+#include "plugin/gifwriter/encoder/tests/GifReader.h"
+
+namespace {
+
+class BudgetSink : public gif::ByteSink {
+ public:
+  explicit BudgetSink(size_t budget) : m_Budget(budget) {}
+  size_t Write(const uint8_t* data, size_t count) override {
+    const size_t n = count < m_Budget ? count : m_Budget;
+    m_Budget -= n;
+    bytes.insert(bytes.end(), data, data + n);
+    return n;
+  }
+  std::vector<uint8_t> bytes;
+
+ private:
+  size_t m_Budget;
+};
+
+gif::PaletteSpec Web() {
+  gif::PaletteSpec p = gif::MakeExplicitPalette();
+  p.size = 216;
+  p.transparentIndex = 215;
+  for (int i = 0; i < 216; ++i)
+    p.entries[i] = gif::MakeEntry(i / 36 * 51, i / 6 % 6 * 51, i % 6 * 51);
+  return p;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size < 8) return 0;
+  const int kind = data[0] % 4;  // 3 is refused
+  const uint8_t flags = data[1];
+  const uint32_t width = 1 + data[2] % 80;
+  const uint32_t height = 1 + data[3] % 80;
+  const uint32_t paletteSize = data[4] == 255 ? 0 : data[4] + 1u;  // 0 is refused
+  const int16_t transparentIndex = static_cast<int16_t>(static_cast<int8_t>(data[5]) * 3);
+  const int32_t fps = static_cast<int8_t>(data[6]);
+  const size_t budget = data[7] == 0 ? SIZE_MAX : size_t(data[7]) * 97;
+  data += 8;
+  size -= 8;
+
+  static gif::EncoderModuleState module;  // shared across inputs, as in the module
+  static const gif::PaletteSpec web = Web();
+  gif::GifEncoder e(&module, &web);
+  e.options.interlaced = flags & 1;
+  e.options.transparent = flags & 2;
+  e.options.dither = flags & 4;
+  e.options.paletteChoice = (flags & 8) ? 0 : 1;
+  e.options.animation = flags & 16;
+  e.options.initialFrame = (flags & 32) == 0;
+  e.options.framesPerSecond = fps;
+  e.options.xOffset = (flags & 128) ? -5 : 3;
+  e.working = gif::MakeExplicitPalette();
+  e.working.size = paletteSize;
+  e.working.transparentIndex = transparentIndex;
+  for (uint32_t i = 0; i < paletteSize && i < 256; ++i) {
+    const uint8_t* c = size >= 3 * (i + 1) ? data + 3 * i : nullptr;
+    e.working.entries[i] = c ? gif::MakeEntry(c[0], c[1], c[2]) : gif::MakeEntry(uint8_t(i), 0, 0);
+  }
+  const size_t used = paletteSize * 3 < size ? paletteSize * 3 : size;
+  data += used;
+  size -= used;
+
+  const size_t bpp = kind == 0 ? 3 : kind == 1 ? 4 : 1;
+  std::vector<uint8_t> pixels(width * height * bpp);
+  for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = size ? data[i % size] : uint8_t(i);
+  std::vector<gif::PaletteEntry> imagePalette(256);
+  for (int i = 0; i < 256; ++i)
+    imagePalette[i] = gif::PaletteEntry{0, uint16_t(i), uint16_t(i * 3), 7};
+
+  gif::ImageDescription d;
+  d.width = width;
+  d.height = height;
+  d.kind = kind;
+  d.palette = imagePalette.data();
+  d.hasTransparentIndex = flags & 64;
+  d.transparentIndex = transparentIndex;
+
+  BudgetSink sink(budget);
+  gif::Status status = 0;
+  auto push = [&]() {
+    gif::Status first = e.BeginImage(d);
+    for (uint32_t y = 0; y < height; ++y) {
+      std::vector<uint8_t> row(pixels.begin() + y * width * bpp,
+                               pixels.begin() + (y + 1) * width * bpp);
+      const gif::Status s = e.ReceiveRow(y, row.data());
+      if (first == 0) first = s;
+    }
+    const gif::Status s = e.EndImage();
+    return first ? first : s;
+  };
+  if (e.options.paletteChoice == 0) {
+    e.SetGathering(true);
+    status = push();
+    e.SetGathering(false);
+  }
+  if (status == 0) {
+    e.SetOutput(&sink);
+    status = push();
+  }
+  if (status == 0 && (!e.options.animation || e.options.initialFrame)) {
+    const giftest::DecodedGif g = giftest::ReadGif(sink.bytes);
+    ASSERT(g.ok);
+    ASSERT(g.images.size() == 1);
+    ASSERT(g.images[0].indices.size() == size_t(width) * height);
+  }
+  return 0;
+}
