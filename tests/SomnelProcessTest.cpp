@@ -329,4 +329,109 @@ TEST(SomnelProcess, LongNameIsUsedWhenStartedUnderTheShortName) {
   EXPECT_EQ(seen.exitCode, 0u);
 }
 
+// --- Dialog resources, checked in this process from the program file -------
+
+INT_PTR CALLBACK NothingDlgProc(HWND, UINT, WPARAM, LPARAM) {
+  return FALSE;
+}
+
+struct ControlCase {
+  int id;
+  const char* className;
+  const char* text;
+  LONG type;  // the button type bits, -1 for other classes
+  int group;  // 1: starts a group, 0: does not, -1: either
+  bool disabled;
+  RECT units;  // x, y, width, height in dialog units
+};
+
+void CheckDialog(HMODULE module, int templateId, int width, int height,
+                 const std::vector<ControlCase>& controls) {
+  HWND dialog =
+      CreateDialogParamA(module, MAKEINTRESOURCEA(templateId), nullptr, NothingDlgProc, 0);
+  ASSERT_NE(dialog, nullptr) << templateId;
+  const LONG style = GetWindowLongA(dialog, GWL_STYLE);
+  EXPECT_TRUE(style & WS_POPUP) << templateId;
+  EXPECT_EQ(style & WS_CAPTION, WS_CAPTION) << templateId;
+  EXPECT_TRUE(style & WS_SYSMENU) << templateId;
+  EXPECT_TRUE(style & DS_MODALFRAME) << templateId;
+  EXPECT_TRUE(style & DS_CENTER) << templateId;
+
+  RECT size = {0, 0, width, height};
+  MapDialogRect(dialog, &size);
+  RECT client;
+  GetClientRect(dialog, &client);
+  EXPECT_EQ(client.right, size.right) << templateId;
+  EXPECT_EQ(client.bottom, size.bottom) << templateId;
+
+  int count = 0;
+  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    ++count;
+  EXPECT_EQ(count, static_cast<int>(controls.size())) << templateId;
+
+  for (const ControlCase& c : controls) {
+    HWND control = GetDlgItem(dialog, c.id);
+    ASSERT_NE(control, nullptr) << templateId << " control " << c.id;
+    char className[64] = "";
+    GetClassNameA(control, className, sizeof className);
+    EXPECT_STRCASEEQ(className, c.className) << c.id;
+    EXPECT_EQ(TextOf(control), c.text) << c.id;
+    const LONG controlStyle = GetWindowLongA(control, GWL_STYLE);
+    if (c.type >= 0) {
+      EXPECT_EQ(controlStyle & BS_TYPEMASK, c.type) << c.id;
+    }
+    if (c.group >= 0) {
+      EXPECT_EQ((controlStyle & WS_GROUP) != 0, c.group == 1) << c.id;
+    }
+    EXPECT_EQ((controlStyle & WS_DISABLED) != 0, c.disabled) << c.id;
+    // Position and size convert separately, as the dialog manager does.
+    RECT expected = c.units;
+    MapDialogRect(dialog, &expected);
+    expected.right += expected.left;
+    expected.bottom += expected.top;
+    RECT actual;
+    GetWindowRect(control, &actual);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&actual), 2);
+    EXPECT_EQ(actual.left, expected.left) << c.id;
+    EXPECT_EQ(actual.top, expected.top) << c.id;
+    EXPECT_EQ(actual.right, expected.right) << c.id;
+    EXPECT_EQ(actual.bottom, expected.bottom) << c.id;
+  }
+  DestroyWindow(dialog);
+}
+
+TEST(SomnelResources, SettingsAndCloseNoticeDialogs) {
+  HMODULE module = LoadLibraryExA(kSaver.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(module, nullptr) << GetLastError();
+
+  CheckDialog(module, 1000, 198, 114,
+              {
+                  {1, "Button", "&OK", BS_PUSHBUTTON, 0, false, {128, 7, 64, 14}},
+                  {2, "Button", "&Cancel", BS_PUSHBUTTON, 0, false, {128, 27, 64, 14}},
+                  {101, "Button", "Mute Sound", BS_AUTOCHECKBOX, 1, false, {132, 51, 60, 12}},
+                  {102, "Button", "&Sound", BS_GROUPBOX, 0, false, {128, 48, 65, 59}},
+                  {103, "Button", "Always", BS_AUTORADIOBUTTON, 1, false, {140, 59, 44, 12}},
+                  {104, "Button", "Once", BS_AUTORADIOBUTTON, 0, false, {140, 74, 39, 12}},
+                  {105, "Button", "Never", BS_AUTORADIOBUTTON, 0, false, {140, 89, 42, 12}},
+                  {100, "Button", "", BS_OWNERDRAW, 0, true, {7, 7, 113, 100}},
+              });
+
+  CheckDialog(
+      module, 1001, 221, 77,
+      {
+          {1, "Button", "OK", BS_DEFPUSHBUTTON, 0, false, {85, 55, 50, 14}},
+          {101,
+           "Static",
+           "You have accessed a web site or another program from your screensaver. The "
+           "screensaver must remain active in order for this feature to work properly. When you "
+           "are finished, press the OK button to close the screensaver and any windows it "
+           "opened. Your screensaver cannot run again until you have closed this window.",
+           -1,
+           -1,
+           false,
+           {7, 6, 207, 44}},
+      });
+  FreeLibrary(module);
+}
+
 }  // namespace
