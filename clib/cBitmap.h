@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <cstddef>
+
 class cFile;
 
 class cBitmap {
@@ -41,3 +43,9 @@ class cBitmap {
   volatile int m_bAbort;  // tested by the run-length decoder; nothing sets it here
   DWORD m_Reserved[2];
 };
+
+// Header and table form the BITMAPINFO handed to GDI.
+static_assert(offsetof(cBitmap, m_Colors) == sizeof(BITMAPINFOHEADER), "cBitmap layout");
+#if !defined(_WIN64)
+static_assert(sizeof(cBitmap) == 40 + 1024 + 4 + 4 + 4 + 4 + 8, "cBitmap is the 32-bit record");
+#endif

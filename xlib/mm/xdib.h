@@ -33,6 +33,12 @@ struct XDIB {
   DWORD rowBytes;
 };
 
+// GDI takes &bmiHeader as a BITMAPINFO: the table must follow the header.
+static_assert(offsetof(XDIB, bmiColors) == sizeof(BITMAPINFOHEADER), "XDIB layout");
+#if defined(_WIN32) && !defined(_WIN64)
+static_assert(sizeof(XDIB) == 40 + 1024 + 1024 + 4 + 4 + 4, "XDIB is the 32-bit record");
+#endif
+
 // A byte source for the loaders: a file, a resource or memory.
 class XDibSource {
  public:

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "moviewriter/KmvReader.h"
+#include "xlib/mm/PictureInfo.h"
 
 namespace {
 
@@ -245,6 +246,49 @@ TEST(JpegToMovie, RejectedHeaderSizeZero) {
   EXPECT_EQ(movie.frame.xmax, 0);
   EXPECT_EQ(movie.frame.ymax, 0);
   EXPECT_NE(FindTag(movie, 21), nullptr);
+  std::remove(path.c_str());
+}
+
+TEST(JpegToMovie, AbsurdHeaderSizeCostsOnlyTheFile) {
+  // The frame header claims 65500 x 65500 pixels; the movie embeds the
+  // file's own bytes and never decodes them.
+  std::vector<uint8_t> jpeg = ReadAll(kData + "f.jpg");
+  bool patched = false;
+  for (size_t i = 0; i + 8 < jpeg.size(); ++i) {
+    if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC0) {
+      jpeg[i + 5] = jpeg[i + 7] = 0xFF;  // 65500, libjpeg's largest
+      jpeg[i + 6] = jpeg[i + 8] = 0xDC;
+      patched = true;
+      break;
+    }
+  }
+  ASSERT_TRUE(patched);
+  const std::string picture = Temp("absurd.jpg");
+  FILE* f = std::fopen(picture.c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  std::fwrite(jpeg.data(), 1, jpeg.size(), f);
+  std::fclose(f);
+  JpegHeaderInfo info{};
+  ASSERT_EQ(ReadJpegHeaderInfo(picture.c_str(), 0, &info), kPictureOk);
+  EXPECT_EQ(info.width, 65500u);
+  const std::string path = Temp("absurd.kmv");
+  std::remove(path.c_str());
+  try {
+    JpegToMovie(picture.c_str(), static_cast<int32_t>(info.width),
+                static_cast<int32_t>(info.height), path.c_str(), 1.0f, 1.0f);
+    const std::vector<uint8_t> file = ReadAll(path);
+    // The movie holds the file and a few hundred bytes of tags, nothing
+    // that grows with the claimed size.
+    EXPECT_LT(file.size(), jpeg.size() + 1024);
+    const kmv::Movie movie = kmv::Read(file);
+    const kmv::Tag* tag = FindTag(movie, 21);
+    ASSERT_NE(tag, nullptr);
+    EXPECT_EQ(tag->jpeg.dataSize, jpeg.size());
+  } catch (const std::runtime_error& e) {
+    // A size the movie's fields cannot carry may be refused; then no file.
+    EXPECT_FALSE(Exists(path)) << e.what();
+  }
+  std::remove(picture.c_str());
   std::remove(path.c_str());
 }
 
