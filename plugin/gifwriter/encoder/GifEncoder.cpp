@@ -53,6 +53,11 @@ Status GifEncoder::Fail(Status status) {
 Status GifEncoder::BeginImage(const ImageDescription& image) {
   Release();
   m_Status = kOk;
+  if (!m_bGathering) {
+    // The gathering pass's verdict holds for the writing pass that follows it.
+    m_bDitherOff = m_bNoDitherNext;
+    m_bNoDitherNext = false;
+  }
   if (image.kind < 0 || image.kind > 2) return Fail(kBadArgument);
   // Empty images and sides a GIF cannot record are refused.
   if (image.width == 0 || image.height == 0 || image.width > kMaxSide || image.height > kMaxSide) {
@@ -189,6 +194,8 @@ void GifEncoder::EndGathering() {
 // --- writing pass ----------------------------------------------------------
 
 Status GifEncoder::BeginWriting(const ImageDescription& image) {
+  // An exact palette turns dithering off for this writing pass only.
+  const bool dither = options.dither && !m_bDitherOff;
   if (m_Out == nullptr) return kBadArgument;
   const bool indexed = m_Kind == PixelKind::kIndexed8;
   bool transparent = options.transparent;
@@ -234,8 +241,7 @@ Status GifEncoder::BeginWriting(const ImageDescription& image) {
   m_Map = MapOptions{};
   m_Map.transparent = transparent;
   m_Map.transparentIndex = static_cast<uint8_t>(t);
-  m_Map.dither = options.dither && !m_bNoDitherNext;
-  m_bNoDitherNext = false;
+  m_Map.dither = dither;
 
   WriterOptions wo{};
   wo.interlaced = options.interlaced;

@@ -89,6 +89,7 @@ class GifEncoder {
   bool m_bGathering = false;
   bool m_bOverflowed = false;
   bool m_bNoDitherNext = false;  // an exact palette needs no dither
+  bool m_bDitherOff = false;     // ... so this writing pass has none
   bool m_bBegun = false;
   Status m_Status = kOk;
   PixelKind m_Kind = PixelKind::kRgb24;

@@ -337,3 +337,40 @@ TEST(GifEncoder, EncoderIsReusableAfterAFailure) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GifEncoder, ExactPaletteSwitchesDitherOffForItsOwnWritingPassOnly) {
+  gif::EncoderModuleState module;
+  gif::PaletteSpec web = giftest::WebPalette();
+  gif::GifEncoder e(&module, &web);
+  e.options.dither = true;
+  const Bytes photo = giftest::PhotoLike(40, 6, 3);
+  // An exact-palette export whose writing pass fails at once.
+  gif::MemorySink exact;
+  const Bytes f = giftest::LetterF(12, 9, 3);
+  e.SetGathering(true);
+  ASSERT_EQ(giftest::Push(e, giftest::Describe(12, 9, 0), f).First(), 0u);
+  e.SetGathering(false);
+  e.SetOutput(&exact);
+  ASSERT_EQ(e.BeginImage(giftest::Describe(0, 9, 0)), gif::kBadArgument);
+  // A later export with the web palette dithers again: compare with the
+  // same export from a fresh encoder.
+  e.options.paletteChoice = 1;
+  e.working = web;
+  gif::MemorySink after;
+  ASSERT_EQ(giftest::Export(e, after, giftest::Describe(40, 6, 0), photo).First(), 0u);
+  gif::EncoderModuleState module2;
+  gif::GifEncoder fresh(&module2, &web);
+  fresh.options = e.options;
+  fresh.working = web;
+  gif::MemorySink expected;
+  ASSERT_EQ(giftest::Export(fresh, expected, giftest::Describe(40, 6, 0), photo).First(), 0u);
+  EXPECT_EQ(after.bytes, expected.bytes);
+  fresh.options.dither = false;
+  gif::MemorySink plain;
+  ASSERT_EQ(giftest::Export(fresh, plain, giftest::Describe(40, 6, 0), photo).First(), 0u);
+  EXPECT_NE(after.bytes, plain.bytes);
+}
+
+}  // namespace
