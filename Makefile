@@ -1,7 +1,7 @@
 # make test  - set up the machine, build both targets, run every test
 # make demo  - set up, build, and show what the modules do
 # make bench - benchmarks of the OS-free code
-.PHONY: all setup native win32 wintest-build test test-native test-windows demo bench format clean
+.PHONY: all setup native win32 wintest-build test test-native test-windows demo bench fuzz format clean
 MAKEFLAGS += --no-print-directory
 
 all: native win32
@@ -42,8 +42,16 @@ test: test-native test-windows
 demo: wintest-build
 	@scripts/demo $(WIN_TEST_PRESET)
 
-bench: native
-	@scripts/bench
+# Benchmarks run on an optimised native build without sanitizers.
+bench: setup
+	@scripts/bench-pictures
+	@scripts/bench-gifencoder
+
+# Bounded fuzzing runs of the parsers and the encoder (libFuzzer, clang).
+fuzz: setup
+	@scripts/fuzz-xdib 60
+	@scripts/fuzz-kmvreader 60
+	@scripts/fuzz-gifencoder 60
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
