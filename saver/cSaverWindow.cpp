@@ -132,6 +132,54 @@ LRESULT cSaverWindow::OnPaletteChanged(WPARAM wParam, LPARAM lParam) {
   return RealizeOwnPalette();
 }
 
+LRESULT cSaverWindow::OnSetCursor(WPARAM wParam, LPARAM lParam) {
+  if (m_Mode == kModePreview || m_bSuspended)
+    return DefaultProcessing(WM_SETCURSOR, wParam, lParam);
+  SetCursor(nullptr);
+  return 0;
+}
+
+LRESULT cSaverWindow::OnNcActivate(WPARAM wParam, LPARAM lParam) {
+  // A show does not let itself be deactivated.
+  if (m_Mode == kModePreview || m_bSuspended || wParam)
+    return DefaultProcessing(WM_NCACTIVATE, wParam, lParam);
+  return 0;
+}
+
+LRESULT cSaverWindow::OnSysCommand(WPARAM wParam, LPARAM lParam) {
+  if (m_Mode != kModePreview) {
+    const WPARAM command = wParam & 0xFFF0;
+    // Another saver must not start over this one, and Alt+F4 is not a way out.
+    if (command == SC_SCREENSAVE || command == SC_CLOSE) return 0;
+  }
+  return DefaultProcessing(WM_SYSCOMMAND, wParam, lParam);
+}
+
+LRESULT cSaverWindow::OnClose(WPARAM, LPARAM) {
+  if (m_Mode == kModePreview || VerifyPassword()) {
+    StopTimer();
+    m_bClosing = TRUE;
+    HDC hdc = GetDC(m_Handle);
+    Finish(hdc);
+    ReleaseDC(m_Handle, hdc);
+    DestroyWindow(m_Handle);
+    m_Handle = nullptr;
+  } else {
+    // The user is at the machine but not allowed in: start counting the
+    // mouse threshold again from here.
+    GetCursorPos(&m_StartCursor);
+  }
+  return 0;
+}
+
+LRESULT cSaverWindow::DefaultProcessing(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_POWERBROADCAST) {
+    if (wParam == PBT_APMQUERYSUSPEND) return TRUE;
+    if (wParam == PBT_APMSUSPEND) PostMessageA(m_Handle, WM_CLOSE, 0, 0);
+  }
+  return cWindow::DefaultProcessing(message, wParam, lParam);
+}
+
 void cSaverWindow::Start() {
   StartTimer(-1);
 }

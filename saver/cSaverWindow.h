@@ -30,6 +30,14 @@ class cSaverWindow : public cWindow {
   LRESULT OnQueryNewPalette(WPARAM wParam, LPARAM lParam) override;
   LRESULT OnSysColorChange(WPARAM wParam, LPARAM lParam) override;
   LRESULT OnPaletteChanged(WPARAM wParam, LPARAM lParam) override;
+  LRESULT OnSetCursor(WPARAM wParam, LPARAM lParam) override;
+  LRESULT OnNcActivate(WPARAM wParam, LPARAM lParam) override;
+  LRESULT OnSysCommand(WPARAM wParam, LPARAM lParam) override;
+  // Ends the saver when the password allows it (a preview always ends);
+  // after a refusal the saver runs on from the cursor's new position.
+  LRESULT OnClose(WPARAM wParam, LPARAM lParam) override;
+  // Adds the power rules: never refuse a suspend, and close before it.
+  LRESULT DefaultProcessing(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   virtual void Start();
   virtual void Tick(HDC hdc);
@@ -55,6 +63,10 @@ class cSaverWindow : public cWindow {
   virtual UINT RealizeSelected(HDC hdc);
   // Non-zero when the saver may close. Without a password check: 1.
   virtual BOOL VerifyPassword();
+
+  // Input counts only in a show that is neither checking a password nor
+  // showing the close notice, nor already closing.
+  bool IsActive() const { return m_Mode != kModePreview && !m_bSuspended && !m_bClosing; }
 
   const char* m_ClassName = "CSaverWin";
   uint32_t m_Reserved = 0;

@@ -59,6 +59,19 @@ class zyPak {
 
   bool HasFlag(uint32_t flag) const { return (m_Trailer.flags & flag) != 0; }
 
+  // Writes the parameter text (when given) into the player's ".cfg", starts
+  // the player in its own directory and finds its window: adopted as a
+  // disabled child filling `window` with asChild, else made top-most under
+  // the saver. 1 on success, else 0 with m_ErrorText set; a player whose
+  // window cannot be found stays recorded.
+  int LaunchPlayer(HWND window, const char* parameters, BOOL asChild);
+  // 1 when the recorded player has ended within `milliseconds` (the record
+  // is then cleared), else 0.
+  int PollPlayer(DWORD milliseconds);
+  // Asks the player to close (or ends it), deletes the files the saver
+  // extracted, and clears the record.
+  void StopPlayer();
+
   PayloadTrailer m_Trailer;      // exactly as read, zero until then
   char m_ErrorText[512];         // last launch error of the player
   char m_ExtractDir[kMaxPath];   // where the player is copied to

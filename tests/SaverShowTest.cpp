@@ -1,0 +1,837 @@
+// A customer's saver, packaged by somnel-pack around the test player, run as
+// the system runs it. The saver is driven by messages posted to its
+// "CSaverWin" window; what happened is read from the player's log, the files
+// in the folder and the window system.
+//
+// Each test packs its saver into a scratch folder and points TMP and TEMP
+// there, so the player is extracted beside the saver, and every process a
+// test starts (the saver, the players named in the log) is ended with it.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "saver/tests/WinTestUtil.h"
+
+namespace {
+
+const std::string kSaver = wintest::WinPath(SOMNEL_SCR);
+const std::string kPack = wintest::WinPath(SOMNELPACK_EXE);
+const std::string kPlayer = wintest::WinPath(TESTPLAYER_EXE);
+const std::string kStubPasswordDir = wintest::WinPath(STUB_PASSWORD_DIR);
+const DWORD kPatienceMs = 20000;
+// Long enough for many 50 ms ticks: used only to see that something does
+// NOT happen.
+const DWORD kQuietMs = 1500;
+
+void Pump() {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+}
+
+bool WaitFor(const std::function<bool()>& condition, DWORD patience = kPatienceMs) {
+  const DWORD deadline = GetTickCount() + patience;
+  for (;;) {
+    Pump();
+    if (condition()) return true;
+    if (static_cast<LONG>(GetTickCount() - deadline) > 0) return false;
+    Sleep(20);
+  }
+}
+
+void Settle(DWORD ms) {
+  WaitFor([] { return false; }, ms);
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find("\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+  return lines;
+}
+
+bool ProcessAlive(DWORD pid) {
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+  if (!process) return false;
+  const bool alive = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+  CloseHandle(process);
+  return alive;
+}
+
+void EndProcess(DWORD pid) {
+  HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+  if (!process) return;
+  if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
+    TerminateProcess(process, 99);
+    WaitForSingleObject(process, kPatienceMs);
+  }
+  CloseHandle(process);
+}
+
+std::string ClassOf(HWND window) {
+  char name[64] = "";
+  GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
+std::string TitleOf(HWND window) {
+  char text[256] = "";
+  GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+struct EnumState {
+  DWORD pid;
+  std::vector<HWND> windows;
+};
+
+BOOL CALLBACK CollectWindows(HWND window, LPARAM param) {
+  auto* state = reinterpret_cast<EnumState*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == state->pid && ClassOf(window) != "IME") state->windows.push_back(window);
+  return TRUE;
+}
+
+std::vector<HWND> TopLevelWindows(DWORD pid) {
+  EnumState state{pid, {}};
+  EnumWindows(CollectWindows, reinterpret_cast<LPARAM>(&state));
+  return state.windows;
+}
+
+HWND FindTopLevel(DWORD pid, const std::string& className, bool visibleOnly) {
+  for (HWND w : TopLevelWindows(pid))
+    if (ClassOf(w) == className && (!visibleOnly || IsWindowVisible(w))) return w;
+  return nullptr;
+}
+
+std::string Profile(const std::string& file, const char* section, const char* key) {
+  char text[1024] = "";
+  GetPrivateProfileStringA(section, key, "<missing>", text, sizeof text, file.c_str());
+  return text;
+}
+
+// The system's screen-saver password state, set for one test and restored.
+class PasswordState {
+ public:
+  explicit PasswordState(DWORD usePassword) {
+    RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0,
+                    KEY_READ | KEY_WRITE, nullptr, &key_, nullptr);
+    DWORD size = sizeof saved_;
+    DWORD type = 0;
+    had_ = RegQueryValueExA(key_, "ScreenSaveUsePassword", nullptr, &type,
+                            reinterpret_cast<BYTE*>(&saved_), &size) == ERROR_SUCCESS;
+    RegSetValueExA(key_, "ScreenSaveUsePassword", 0, REG_DWORD,
+                   reinterpret_cast<const BYTE*>(&usePassword), sizeof usePassword);
+  }
+  ~PasswordState() {
+    if (had_)
+      RegSetValueExA(key_, "ScreenSaveUsePassword", 0, REG_DWORD,
+                     reinterpret_cast<const BYTE*>(&saved_), sizeof saved_);
+    else
+      RegDeleteValueA(key_, "ScreenSaveUsePassword");
+    RegCloseKey(key_);
+  }
+  PasswordState(const PasswordState&) = delete;
+  PasswordState& operator=(const PasswordState&) = delete;
+
+ private:
+  HKEY key_ = nullptr;
+  DWORD saved_ = 0;
+  bool had_ = false;
+};
+
+using Env = std::map<std::string, std::string>;
+
+// One packaged saver in its own folder, with the environment that the saver
+// and its players inherit.
+class Show {
+ public:
+  explicit Show(const std::map<std::string, std::string>& env = {})
+      : env_(WithFolder(env, dir_.Path())) {}
+
+  ~Show() {
+    if (started_) {
+      if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
+        if (!mayStayRunning_) ADD_FAILURE() << "the saver was still running at the end of the test";
+        TerminateProcess(info_.hProcess, 99);
+        WaitForSingleObject(info_.hProcess, kPatienceMs);
+      }
+      CloseHandle(info_.hThread);
+      CloseHandle(info_.hProcess);
+    }
+    for (DWORD pid : PlayerPids()) EndProcess(pid);
+    for (DWORD pid : extraPids_) EndProcess(pid);
+  }
+  Show(const Show&) = delete;
+  Show& operator=(const Show&) = delete;
+
+  std::string operator/(const std::string& name) const { return dir_ / name; }
+  std::string SaverPath() const { return dir_ / "Show.scr"; }
+  std::string DatPath() const { return dir_ / "Show.dat"; }
+  std::string CfgPath() const { return dir_ / "Show.cfg"; }
+  std::string IniPath() const { return dir_ / "Show.ini"; }
+  std::string Folder() const { return dir_.Path(); }
+
+  // Packs Show.scr from the generic saver, the project text and the player.
+  bool Pack(const std::string& project) {
+    const std::string projectPath = dir_ / "project.ini";
+    if (!wintest::WriteFileText(projectPath, project)) return false;
+    const std::string line = "\"" + kPack + "\" \"" + kSaver + "\" \"" + projectPath + "\" \"" +
+                             kPlayer + "\" \"" + SaverPath() + "\"";
+    const wintest::ChildResult result = wintest::RunChild(line, {}, "", dir_ / "pack.txt");
+    return result.finished && result.exitCode == 0 && wintest::Exists(SaverPath());
+  }
+
+  bool Start(const std::string& arguments, const std::string& program = "") {
+    const std::string path = program.empty() ? SaverPath() : program;
+    std::string line = "\"" + path + "\" " + arguments;
+    std::vector<char> buffer(line.begin(), line.end());
+    buffer.push_back('\0');
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    started_ = CreateProcessA(path.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                              nullptr, &startup, &info_) != FALSE;
+    return started_;
+  }
+
+  DWORD Pid() const { return info_.dwProcessId; }
+  bool Running() const { return WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
+  bool WaitForEnd() {
+    return WaitFor([this] { return !Running(); });
+  }
+  DWORD ExitCode() const {
+    DWORD code = 12345;
+    GetExitCodeProcess(info_.hProcess, &code);
+    return code;
+  }
+
+  // The full-screen saver window, once it is there.
+  HWND SaverWindow() {
+    HWND found = nullptr;
+    WaitFor([&] { return (found = FindTopLevel(Pid(), "CSaverWin", false)) != nullptr; });
+    return found;
+  }
+
+  std::string Log() const { return wintest::ReadFileText(dir_ / "player.log"); }
+  // The values of every "event value" line of the player's log.
+  std::vector<std::string> Events(const std::string& event) const {
+    std::vector<std::string> values;
+    for (const std::string& line : Lines(Log())) {
+      if (line == event)
+        values.push_back("");
+      else if (line.compare(0, event.size() + 1, event + " ") == 0)
+        values.push_back(line.substr(event.size() + 1));
+    }
+    return values;
+  }
+  bool WaitForEvents(const std::string& event, size_t count) {
+    return WaitFor([&] { return Events(event).size() >= count; });
+  }
+  std::vector<DWORD> PlayerPids() const {
+    std::vector<DWORD> pids;
+    for (const std::string& value : Events("start"))
+      pids.push_back(static_cast<DWORD>(std::strtoul(value.c_str(), nullptr, 10)));
+    return pids;
+  }
+  // The player's window, as the player logged it.
+  HWND PlayerWindow() const {
+    const std::vector<std::string> windows = Events("window");
+    if (windows.empty()) return nullptr;
+    return reinterpret_cast<HWND>(
+        static_cast<uintptr_t>(std::strtoull(windows.back().c_str(), nullptr, 10)));
+  }
+
+  void MayStayRunning() { mayStayRunning_ = true; }
+  void AlsoEnd(DWORD pid) { extraPids_.push_back(pid); }
+
+ private:
+  static std::map<std::string, std::string> WithFolder(std::map<std::string, std::string> env,
+                                                       const std::string& folder) {
+    env["TMP"] = folder;
+    env["TEMP"] = folder;
+    env["SOMNEL_PLAYER_LOG"] = folder + "\\player.log";
+    for (const char* name : {"SOMNEL_PLAYER_QUIT_AFTER_MS", "SOMNEL_PLAYER_NO_WINDOW",
+                             "SOMNEL_PLAYER_IGNORE_CLOSE", "SOMNEL_PLAYER_START_DELAY_MS"})
+      env.emplace(name, "");  // unset unless the test sets it
+    return env;
+  }
+
+  wintest::ScratchDir dir_;  // made before TMP points into it, removed last
+  wintest::EnvOverride env_;
+  bool started_ = false;
+  bool mayStayRunning_ = false;
+  PROCESS_INFORMATION info_{};
+  std::vector<DWORD> extraPids_;
+};
+
+const char kPlainProject[] = "[Settings]\r\nExternal=0\r\n";
+
+// The cursor as this desktop reports it; the saver takes its start position
+// from the same place.
+POINT CursorAt(int x, int y) {
+  SetCursorPos(x, y);
+  POINT p = {0, 0};
+  GetCursorPos(&p);
+  return p;
+}
+
+LPARAM Point(LONG x, LONG y) {
+  return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y));
+}
+
+const LPARAM kKeyData = 0x001E0001;  // repeat 1, scan code of A
+
+// --- A show ----------------------------------------------------------------
+
+TEST(SaverShow, StartsTheExtractedPlayerAndStopsAndRemovesItOnAKey) {
+  Show show;
+  ASSERT_TRUE(show.Pack(kPlainProject));
+  ASSERT_TRUE(show.Start("/s"));
+  HWND saver = show.SaverWindow();
+  ASSERT_NE(saver, nullptr);
+  ASSERT_TRUE(show.WaitForEvents("window", 1)) << show.Log();
+
+  // Extracted beside the saver (TMP), started in its own folder, told the
+  // first run of a show with sound.
+  EXPECT_EQ(show.Events("path"), std::vector<std::string>{show.DatPath()});
+  EXPECT_EQ(show.Events("cwd"), std::vector<std::string>{show.Folder()});
+  EXPECT_EQ(show.Events("cfg"), std::vector<std::string>{"SS_Mode=S&SS_Sound=0&SS_RunCount=1"});
+  EXPECT_EQ(wintest::ReadFileText(show.CfgPath()), "SS_Mode=S&SS_Sound=0&SS_RunCount=1");
+  EXPECT_TRUE(wintest::Exists(show.DatPath()));
+
+  // The full-screen arrangement: the saver transparent and top-most over the
+  // black background, the player window made top-most too.
+  EXPECT_TRUE(GetWindowLongA(saver, GWL_EXSTYLE) & WS_EX_TRANSPARENT);
+  EXPECT_TRUE(GetWindowLongA(saver, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  HWND background = FindTopLevel(show.Pid(), "zySaverBackground", true);
+  ASSERT_NE(background, nullptr);
+  RECT rect;
+  GetWindowRect(background, &rect);
+  EXPECT_EQ(rect.right - rect.left, GetSystemMetrics(SM_CXSCREEN));
+  EXPECT_EQ(rect.bottom - rect.top, GetSystemMetrics(SM_CYSCREEN));
+  HWND player = show.PlayerWindow();
+  ASSERT_TRUE(IsWindow(player));
+  // The saver makes it top-most once it has found it, after the player's
+  // start-up.
+  EXPECT_TRUE(WaitFor([&] { return (GetWindowLongA(player, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }));
+  // The saver stays in front of the player, so it gets the input.
+  bool playerBelowSaver = false;
+  for (HWND w = GetWindow(saver, GW_HWNDNEXT); w; w = GetWindow(w, GW_HWNDNEXT))
+    if (w == player) playerBelowSaver = true;
+  EXPECT_TRUE(playerBelowSaver);
+
+  const std::vector<DWORD> pids = show.PlayerPids();
+  ASSERT_EQ(pids.size(), 1u);
+  PostMessageA(saver, WM_KEYDOWN, 'A', kKeyData);
+  ASSERT_TRUE(show.WaitForEnd());
+  EXPECT_EQ(show.ExitCode(), 0u);
+  // Asked to close, not killed; no handover, so the key was not passed on.
+  EXPECT_EQ(show.Events("close").size(), 1u) << show.Log();
+  EXPECT_TRUE(show.Events("keydown").empty()) << show.Log();
+  EXPECT_TRUE(WaitFor([&] { return !ProcessAlive(pids[0]); }));
+  EXPECT_FALSE(wintest::Exists(show.DatPath()));
+  EXPECT_FALSE(wintest::Exists(show.CfgPath()));
+}
+
+TEST(SaverShow, APlayerThatEndsIsStartedAgainWithTheNextRunAndSoundOnceIsHeardOnce) {
+  Show show(Env{{"SOMNEL_PLAYER_QUIT_AFTER_MS", "300"}});
+  ASSERT_TRUE(show.Pack(kPlainProject));
+  ASSERT_TRUE(wintest::WriteFileText(show.IniPath(), "[Screensaver]\r\nSound=1\r\n"));
+  ASSERT_TRUE(show.Start("/s"));
+  HWND saver = show.SaverWindow();
+  ASSERT_NE(saver, nullptr);
+  ASSERT_TRUE(show.WaitForEvents("cfg", 3)) << show.Log();
+  const std::vector<std::string> cfgs = show.Events("cfg");
+  EXPECT_EQ(cfgs[0], "SS_Mode=S&SS_Sound=1&SS_RunCount=1");
+  EXPECT_EQ(cfgs[1], "SS_Mode=S&SS_Sound=2&SS_RunCount=2");
+  EXPECT_EQ(cfgs[2], "SS_Mode=S&SS_Sound=2&SS_RunCount=3");
+  // Only the memory is muted: the user's setting stays "once".
+  EXPECT_EQ(Profile(show.IniPath(), "Screensaver", "Sound"), "1");
+
+  PostMessageA(saver, WM_LBUTTONDOWN, MK_LBUTTON, Point(5, 5));
+  ASSERT_TRUE(show.WaitForEnd());
+  EXPECT_FALSE(wintest::Exists(show.DatPath()));
+  EXPECT_FALSE(wintest::Exists(show.CfgPath()));
+}
+
+// --- The exit rules ---------------------------------------------------------
+
+TEST(SaverShow, MouseMovesOfUpToEightPixelsKeepTheShowNineEndIt) {
+  struct Case {
+    int dx, dy;
+  };
+  for (const Case& ending : {Case{9, 0}, Case{0, -9}}) {
+    const POINT start = CursorAt(300, 200);
+    Show show;
+    ASSERT_TRUE(show.Pack(kPlainProject));
+    ASSERT_TRUE(show.Start("/s"));
+    HWND saver = show.SaverWindow();
+    ASSERT_NE(saver, nullptr);
+    ASSERT_TRUE(show.WaitForEvents("window", 1));
+
+    for (const Case& jitter : {Case{8, 0}, Case{0, 8}, Case{-8, -8}, Case{8, -8}, Case{-3, 7}})
+      PostMessageA(saver, WM_MOUSEMOVE, 0, Point(start.x + jitter.dx, start.y + jitter.dy));
+    Settle(kQuietMs);
+    EXPECT_TRUE(show.Running()) << "start " << start.x << "," << start.y;
+    EXPECT_TRUE(show.Events("close").empty());
+
+    PostMessageA(saver, WM_MOUSEMOVE, 0, Point(start.x + ending.dx, start.y + ending.dy));
+    EXPECT_TRUE(show.WaitForEnd()) << ending.dx << "," << ending.dy;
+    EXPECT_EQ(show.Events("close").size(), 1u);
+  }
+}
+
+TEST(SaverShow, EachButtonAndEachKeyEndTheShow) {
+  struct Case {
+    UINT message;
+    WPARAM wParam;
+  };
+  const Case cases[] = {{WM_LBUTTONDOWN, MK_LBUTTON},
+                        {WM_MBUTTONDOWN, MK_MBUTTON},
+                        {WM_RBUTTONDOWN, MK_RBUTTON},
+                        {WM_KEYDOWN, VK_SPACE},
+                        {WM_SYSKEYDOWN, VK_MENU}};
+  for (const Case& c : cases) {
+    Show show;
+    ASSERT_TRUE(show.Pack(kPlainProject));
+    ASSERT_TRUE(show.Start("/s"));
+    HWND saver = show.SaverWindow();
+    ASSERT_NE(saver, nullptr);
+    ASSERT_TRUE(show.WaitForEvents("window", 1));
+    PostMessageA(saver, c.message, c.wParam, c.message == WM_SYSKEYDOWN ? 0x20380001 : Point(1, 1));
+    EXPECT_TRUE(show.WaitForEnd()) << "message " << c.message;
+    EXPECT_EQ(show.Events("close").size(), 1u) << "message " << c.message;
+    EXPECT_TRUE(show.Events("keydown").empty()) << "message " << c.message;
+    EXPECT_FALSE(wintest::Exists(show.DatPath())) << "message " << c.message;
+  }
+}
+
+// --- Preview -------------------------------------------------------------------
+
+LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND MakeHost() {
+  static ATOM atom = 0;
+  if (!atom) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = HostProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "SaverShowTestHost";
+    atom = RegisterClassA(&wc);
+  }
+  return CreateWindowExA(0, "SaverShowTestHost", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20,
+                         200, 150, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
+struct ChildSearch {
+  std::string className;
+  HWND found;
+};
+
+BOOL CALLBACK FindChildOfClass(HWND child, LPARAM param) {
+  auto* search = reinterpret_cast<ChildSearch*>(param);
+  if (ClassOf(child) != search->className) return TRUE;
+  search->found = child;
+  return FALSE;
+}
+
+HWND ChildOfClass(HWND parent, const std::string& className) {
+  ChildSearch search{className, nullptr};
+  EnumChildWindows(parent, FindChildOfClass, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::string PreviewArguments(HWND host) {
+  return "/p " + std::to_string(static_cast<long long>(reinterpret_cast<intptr_t>(host)));
+}
+
+TEST(SaverShow, APreviewWithoutRunPreviewStartsNoPlayer) {
+  Show show;
+  ASSERT_TRUE(show.Pack(kPlainProject));
+  HWND host = MakeHost();
+  ASSERT_NE(host, nullptr);
+  ASSERT_TRUE(show.Start(PreviewArguments(host)));
+  HWND preview = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (preview = ChildOfClass(host, "CSaverWin")) != nullptr; }));
+  Settle(kQuietMs);
+  EXPECT_EQ(show.Log(), "");
+  EXPECT_TRUE(show.Running());
+  // Input never ends a preview.
+  PostMessageA(preview, WM_KEYDOWN, 'A', kKeyData);
+  PostMessageA(preview, WM_LBUTTONDOWN, MK_LBUTTON, Point(3, 3));
+  Settle(500);
+  EXPECT_TRUE(show.Running());
+  DestroyWindow(host);
+  EXPECT_TRUE(show.WaitForEnd());
+  EXPECT_EQ(show.Log(), "");
+}
+
+TEST(SaverShow, APreviewWithRunPreviewAdoptsThePlayerAsADisabledChild) {
+  Show show;
+  ASSERT_TRUE(show.Pack("[Settings]\r\nRunPreview=1\r\n"));
+  ASSERT_TRUE(wintest::WriteFileText(show.IniPath(), "[Screensaver]\r\nSound=0\r\n"));
+  HWND host = MakeHost();
+  ASSERT_NE(host, nullptr);
+  ASSERT_TRUE(show.Start(PreviewArguments(host)));
+  HWND preview = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (preview = ChildOfClass(host, "CSaverWin")) != nullptr; }));
+  ASSERT_TRUE(show.WaitForEvents("window", 1)) << show.Log();
+  // The preview is always muted, whatever the user chose.
+  ASSERT_FALSE(show.Events("cfg").empty());
+  EXPECT_EQ(show.Events("cfg")[0], "SS_Mode=P&SS_Sound=2&SS_RunCount=1");
+
+  HWND player = show.PlayerWindow();
+  // SetParent makes it the preview's child (its style is the player's own),
+  // shown, filling the preview.
+  RECT previewClient, playerRect;
+  GetClientRect(preview, &previewClient);
+  auto placed = [&] {
+    GetWindowRect(player, &playerRect);
+    MapWindowPoints(nullptr, preview, reinterpret_cast<POINT*>(&playerRect), 2);
+    return GetAncestor(player, GA_PARENT) == preview && IsWindowVisible(player) &&
+           playerRect.right == previewClient.right;
+  };
+  EXPECT_TRUE(WaitFor(placed));
+  EXPECT_EQ(GetAncestor(player, GA_PARENT), preview);
+  EXPECT_FALSE(IsWindowEnabled(player));
+  EXPECT_TRUE(IsWindowVisible(player));
+  EXPECT_EQ(playerRect.left, 0);
+  EXPECT_EQ(playerRect.top, 0);
+  EXPECT_EQ(playerRect.right, previewClient.right);
+  EXPECT_EQ(playerRect.bottom, previewClient.bottom);
+
+  PostMessageA(preview, WM_KEYDOWN, 'A', kKeyData);
+  PostMessageA(preview, WM_MOUSEMOVE, 0, Point(150, 120));
+  Settle(500);
+  EXPECT_TRUE(show.Running());
+  EXPECT_TRUE(show.Events("close").empty());
+  DestroyWindow(host);
+  EXPECT_TRUE(show.WaitForEnd());
+}
+
+// --- Failures ----------------------------------------------------------------
+
+bool Transparent(HWND window) {
+  return (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TRANSPARENT) != 0;
+}
+
+TEST(SaverShow, WithoutAPackageTheSaverShowsItsErrorAndStillEndsOnInput) {
+  Show show;
+  const std::string bare = show / "Bare.scr";
+  ASSERT_TRUE(wintest::CopyTo(kSaver, bare));
+  ASSERT_TRUE(show.Start("/s", bare));
+  HWND saver = show.SaverWindow();
+  ASSERT_NE(saver, nullptr);
+  // The failed launch is the error state: no longer see-through.
+  EXPECT_TRUE(WaitFor([&] { return !Transparent(saver); }));
+  EXPECT_TRUE(show.Running());
+  PostMessageA(saver, WM_KEYDOWN, 'A', kKeyData);
+  EXPECT_TRUE(show.WaitForEnd());
+  EXPECT_EQ(show.ExitCode(), 0u);
+  EXPECT_EQ(show.Log(), "");
+}
+
+TEST(SaverShow, APlayerWithoutAWindowStopsTheLaunchesAndIsEndedWithTheSaver) {
+  Show show(Env{{"SOMNEL_PLAYER_NO_WINDOW", "1"}});
+  ASSERT_TRUE(show.Pack(kPlainProject));
+  ASSERT_TRUE(show.Start("/s"));
+  HWND saver = show.SaverWindow();
+  ASSERT_NE(saver, nullptr);
+  ASSERT_TRUE(show.WaitForEvents("start", 1));
+  EXPECT_TRUE(WaitFor([&] { return !Transparent(saver); }));
+  Settle(kQuietMs);
+  // One start only: the error state launches nothing more.
+  const std::vector<DWORD> pids = show.PlayerPids();
+  ASSERT_EQ(pids.size(), 1u) << show.Log();
+  EXPECT_TRUE(ProcessAlive(pids[0]));
+
+  PostMessageA(saver, WM_KEYDOWN, 'A', kKeyData);
+  EXPECT_TRUE(show.WaitForEnd());
+  EXPECT_EQ(show.ExitCode(), 0u);
+  EXPECT_TRUE(WaitFor([&] { return !ProcessAlive(pids[0]); }));
+  EXPECT_FALSE(wintest::Exists(show.DatPath()));
+  EXPECT_FALSE(wintest::Exists(show.CfgPath()));
+}
+
+TEST(SaverShow, APlayerThatIgnoresCloseIsEndedAndRemoved) {
+  Show show(Env{{"SOMNEL_PLAYER_IGNORE_CLOSE", "1"}});
+  ASSERT_TRUE(show.Pack(kPlainProject));
+  ASSERT_TRUE(show.Start("/s"));
+  HWND saver = show.SaverWindow();
+  ASSERT_NE(saver, nullptr);
+  ASSERT_TRUE(show.WaitForEvents("window", 1));
+  const std::vector<DWORD> pids = show.PlayerPids();
+  ASSERT_EQ(pids.size(), 1u);
+  PostMessageA(saver, WM_KEYDOWN, 'A', kKeyData);
+  EXPECT_TRUE(show.WaitForEnd());
+  EXPECT_EQ(show.Events("close-ignored").size(), 1u) << show.Log();
+  EXPECT_FALSE(ProcessAlive(pids[0]));
+  EXPECT_FALSE(wintest::Exists(show.DatPath()));
+}
+
+// --- Handover -----------------------------------------------------------------
+
+TEST(SaverShow, HandoverLeavesThePlayerRunningInFrontWithTheKey) {
+  struct Case {
+    const char* what;
+    const char* interactive;  // the project's [Interactive] keys
+    UINT message;
+    WPARAM key;
+    bool handover;
+  };
+  const Case cases[] = {
+      {"OnKey, no key list, any key", "OnKey=1\r\n", WM_KEYDOWN, 'B', true},
+      {"OnKey, key in the list", "OnKey=1\r\nKey1=Space\r\nKey2=v\r\n", WM_KEYDOWN, 'V', true},
+      {"OnKey, key not in the list", "OnKey=1\r\nKey1=Space\r\nKey2=v\r\n", WM_KEYDOWN, 'B', false},
+      {"OnKey, Alt not in the list", "OnKey=1\r\nKey1=Space\r\n", WM_SYSKEYDOWN, 'X', false},
+      {"OnKey, Alt in the list", "OnKey=1\r\nKey1=Space\r\nKey2=Alt\r\n", WM_SYSKEYDOWN, 'X', true},
+      {"OnKey, no key list, Alt", "OnKey=1\r\n", WM_SYSKEYDOWN, 'X', true},
+      {"OnMouse, a key", "OnMouse=1\r\n", WM_KEYDOWN, 'B', false},
+      {"OnMouse, a button", "OnMouse=1\r\n", WM_RBUTTONDOWN, MK_RBUTTON, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Show show;
+    ASSERT_TRUE(show.Pack(std::string("[Interactive]\r\n") + c.interactive));
+    ASSERT_TRUE(show.Start("/s"));
+    HWND saver = show.SaverWindow();
+    ASSERT_NE(saver, nullptr);
+    ASSERT_TRUE(show.WaitForEvents("window", 1));
+    HWND player = show.PlayerWindow();
+    const std::vector<DWORD> pids = show.PlayerPids();
+    ASSERT_EQ(pids.size(), 1u);
+
+    const bool isKey = c.message == WM_KEYDOWN || c.message == WM_SYSKEYDOWN;
+    PostMessageA(saver, c.message, c.key, isKey ? kKeyData : Point(1, 1));
+    ASSERT_TRUE(show.WaitForEnd());
+    EXPECT_EQ(show.ExitCode(), 0u);
+    if (c.handover) {
+      EXPECT_TRUE(ProcessAlive(pids[0]));
+      EXPECT_TRUE(IsWindow(player));
+      EXPECT_TRUE(show.Events("close").empty()) << show.Log();
+      EXPECT_TRUE(wintest::Exists(show.DatPath()));
+      EXPECT_TRUE(wintest::Exists(show.CfgPath()));
+      EXPECT_EQ(GetForegroundWindow(), player);
+      if (isKey) {
+        EXPECT_TRUE(show.WaitForEvents("keydown", 1));
+        EXPECT_EQ(show.Events("keydown"), std::vector<std::string>{std::to_string(c.key)});
+      }
+    } else {
+      EXPECT_EQ(show.Events("close").size(), 1u) << show.Log();
+      EXPECT_TRUE(show.Events("keydown").empty()) << show.Log();
+      EXPECT_FALSE(wintest::Exists(show.DatPath()));
+    }
+  }
+}
+
+// --- Commands --------------------------------------------------------------
+
+// The notice dialog of the saver's process, when it is up.
+HWND Notice(DWORD pid) {
+  return FindTopLevel(pid, "#32770", true);
+}
+
+// The confirmation box owned by the notice.
+HWND Confirmation(DWORD pid, HWND notice) {
+  for (HWND w : TopLevelWindows(pid))
+    if (ClassOf(w) == "#32770" && w != notice && GetWindow(w, GW_OWNER) == notice &&
+        IsWindowVisible(w))
+      return w;
+  return nullptr;
+}
+
+std::string CommandProject(const std::string& extra) {
+  return "[Execute]\r\nKey1=F1\r\nKey2=F2\r\nKey3=F3\r\nKey4=F4\r\n" + extra;
+}
+
+// The target each command opens: a copy of the test player under another
+// name, which logs its own path when it starts.
+struct Opened {
+  std::string path;
+  explicit Opened(const Show& show) : path(show / "Opened.exe") {}
+};
+
+TEST(SaverShow, ACommandKeyOpensItsTargetAndTheSaverClosesOnlyAfterOkAndYes) {
+  Show show;
+  const Opened opened(show);
+  ASSERT_TRUE(wintest::CopyTo(kPlayer, opened.path));
+  ASSERT_TRUE(show.Pack(CommandProject("Command1=" + opened.path + "\r\n")));
+  ASSERT_TRUE(show.Start("/s"));
+  HWND saver = show.SaverWindow();
+  ASSERT_NE(saver, nullptr);
+  ASSERT_TRUE(show.WaitForEvents("window", 1));
+
+  PostMessageA(saver, WM_KEYDOWN, VK_F1, kKeyData);
+  HWND notice = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (notice = Notice(show.Pid())) != nullptr; }))
+      << "no close notice";
+  EXPECT_EQ(TitleOf(notice), "Show");
+  // The movie stopped, the saver and its background stepped aside.
+  EXPECT_EQ(show.Events("close").size(), 1u) << show.Log();
+  EXPECT_FALSE(IsWindowVisible(saver));
+  EXPECT_EQ(FindTopLevel(show.Pid(), "zySaverBackground", false), nullptr);
+  EXPECT_EQ(Profile(show.IniPath(), "ShellExecute", "Command"), opened.path);
+  EXPECT_EQ(Profile(show.IniPath(), "ShellExecute", "ShellExecute"), "<missing>");
+  ASSERT_TRUE(WaitFor([&] {
+    const std::vector<std::string> paths = show.Events("path");
+    return paths.size() == 2 && paths[1] == opened.path;
+  })) << show.Log();
+  show.AlsoEnd(show.PlayerPids().back());
+
+  // Keys and moves while the notice is up change nothing; no new player.
+  PostMessageA(saver, WM_KEYDOWN, 'A', kKeyData);
+  PostMessageA(saver, WM_MOUSEMOVE, 0, Point(1000, 700));
+  PostMessageA(saver, WM_CLOSE, 0, 0);
+  Settle(kQuietMs);
+  EXPECT_TRUE(show.Running());
+  EXPECT_TRUE(IsWindow(notice));
+  EXPECT_EQ(show.Events("start").size(), 2u) << show.Log();
+
+  // OK, then No: the notice stays.
+  PostMessageA(notice, WM_COMMAND, IDOK, 0);
+  HWND box = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (box = Confirmation(show.Pid(), notice)) != nullptr; }));
+  EXPECT_EQ(TitleOf(box), "Show");
+  PostMessageA(box, WM_COMMAND, IDNO, 0);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+  Settle(500);
+  EXPECT_TRUE(IsWindow(notice));
+  EXPECT_TRUE(show.Running());
+
+  // OK, then Yes: the saver closes.
+  PostMessageA(notice, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitFor([&] { return (box = Confirmation(show.Pid(), notice)) != nullptr; }));
+  PostMessageA(box, WM_COMMAND, IDYES, 0);
+  EXPECT_TRUE(show.WaitForEnd());
+  EXPECT_EQ(show.ExitCode(), 0u);
+  EXPECT_FALSE(wintest::Exists(show.DatPath()));
+}
+
+TEST(SaverShow, TheWordIniTakesTheCommandFromTheUserSettings) {
+  Show show;
+  const Opened opened(show);
+  ASSERT_TRUE(wintest::CopyTo(kPlayer, opened.path));
+  ASSERT_TRUE(show.Pack(CommandProject("Command1=nothing.exe\r\nCommand2=INI\r\n")));
+  ASSERT_TRUE(wintest::WriteFileText(
+      show.IniPath(), "[Command]\r\nCommand1=wrong.exe\r\nCommand2=" + opened.path + "\r\n"));
+  ASSERT_TRUE(show.Start("/s"));
+  HWND saver = show.SaverWindow();
+  ASSERT_NE(saver, nullptr);
+  ASSERT_TRUE(show.WaitForEvents("window", 1));
+  PostMessageA(saver, WM_KEYDOWN, VK_F2, kKeyData);
+  ASSERT_TRUE(WaitFor([&] {
+    const std::vector<std::string> paths = show.Events("path");
+    return paths.size() == 2 && paths[1] == opened.path;
+  })) << show.Log();
+  show.AlsoEnd(show.PlayerPids().back());
+  // The record keeps the word as the package wrote it.
+  EXPECT_EQ(Profile(show.IniPath(), "ShellExecute", "Command"), "INI");
+  HWND notice = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (notice = Notice(show.Pid())) != nullptr; }));
+  PostMessageA(notice, WM_COMMAND, IDCANCEL, 0);
+  HWND box = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (box = Confirmation(show.Pid(), notice)) != nullptr; }));
+  PostMessageA(box, WM_COMMAND, IDYES, 0);
+  EXPECT_TRUE(show.WaitForEnd());
+}
+
+TEST(SaverShow, ACommandThatCannotBeOpenedIsRecordedAndTheNoticeStays) {
+  Show show;
+  const std::string missing = show / "missing.exe";
+  ASSERT_TRUE(show.Pack(CommandProject("Command3=" + missing + "\r\n")));
+  // A stale record is replaced as a whole.
+  ASSERT_TRUE(wintest::WriteFileText(show.IniPath(), "[ShellExecute]\r\nOld=1\r\n"));
+  ASSERT_TRUE(show.Start("/s"));
+  HWND saver = show.SaverWindow();
+  ASSERT_NE(saver, nullptr);
+  ASSERT_TRUE(show.WaitForEvents("window", 1));
+  PostMessageA(saver, WM_KEYDOWN, VK_F3, kKeyData);
+  HWND notice = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (notice = Notice(show.Pid())) != nullptr; }));
+  ASSERT_TRUE(WaitFor(
+      [&] { return Profile(show.IniPath(), "ShellExecute", "ShellExecute") != "<missing>"; }));
+  EXPECT_EQ(Profile(show.IniPath(), "ShellExecute", "Command"), missing);
+  EXPECT_NE(Profile(show.IniPath(), "ShellExecute", "ShellExecute"), "");
+  EXPECT_EQ(Profile(show.IniPath(), "ShellExecute", "Old"), "<missing>");
+  EXPECT_TRUE(IsWindow(notice));
+  PostMessageA(notice, WM_COMMAND, IDOK, 0);
+  HWND box = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (box = Confirmation(show.Pid(), notice)) != nullptr; }));
+  PostMessageA(box, WM_COMMAND, IDYES, 0);
+  EXPECT_TRUE(show.WaitForEnd());
+}
+
+TEST(SaverShow, ACommandKeyWithAnEmptyCommandEndsTheShowLikeAnyKey) {
+  Show show;
+  ASSERT_TRUE(show.Pack(CommandProject("Command1=" + kPlayer + "\r\n")));
+  ASSERT_TRUE(show.Start("/s"));
+  HWND saver = show.SaverWindow();
+  ASSERT_NE(saver, nullptr);
+  ASSERT_TRUE(show.WaitForEvents("window", 1));
+  PostMessageA(saver, WM_KEYDOWN, VK_F4, kKeyData);  // Key4 has no command
+  EXPECT_TRUE(show.WaitForEnd());
+  EXPECT_EQ(Profile(show.IniPath(), "ShellExecute", "Command"), "<missing>");
+  EXPECT_EQ(show.Events("start").size(), 1u);
+}
+
+// --- The password ----------------------------------------------------------
+
+TEST(SaverShow, ASecureSaverRunsNoCommandAndARefusedPasswordKeepsItRunning) {
+  PasswordState secure(1);
+  Show show(Env{{"SOMNEL_STUB_VERIFY_RESULT", "0"}});
+  const std::string stubLog = show / "stub.log";
+  wintest::EnvOverride logTo({{"SOMNEL_STUB_LOG", stubLog}});
+  // The password component is looked for beside the program first.
+  ASSERT_TRUE(wintest::CopyTo(kStubPasswordDir + "\\PASSWORD.CPL", show / "PASSWORD.CPL"));
+  ASSERT_TRUE(show.Pack(CommandProject("Command1=" + kPlayer + "\r\n")));
+  const POINT start = CursorAt(300, 200);
+  ASSERT_TRUE(show.Start("/s"));
+  HWND saver = show.SaverWindow();
+  ASSERT_NE(saver, nullptr);
+  ASSERT_TRUE(show.WaitForEvents("window", 1));
+  show.MayStayRunning();  // refused to the end: the test ends it
+  auto checks = [&] { return Lines(wintest::ReadFileText(stubLog)).size(); };
+
+  // A command key is only a key: the password is asked and refused.
+  const POINT moved = CursorAt(500, 400);
+  PostMessageA(saver, WM_KEYDOWN, VK_F1, kKeyData);
+  ASSERT_TRUE(WaitFor([&] { return checks() == 1; }));
+  Settle(kQuietMs);
+  EXPECT_TRUE(show.Running());
+  EXPECT_EQ(Notice(show.Pid()), nullptr);
+  EXPECT_EQ(Profile(show.IniPath(), "ShellExecute", "Command"), "<missing>");
+  EXPECT_EQ(show.Events("start").size(), 1u);
+  EXPECT_TRUE(show.Events("close").empty());
+
+  // The threshold now counts from where the cursor was after the check.
+  if (moved.x != start.x) {
+    PostMessageA(saver, WM_MOUSEMOVE, 0, Point(moved.x + 8, moved.y));
+    Settle(kQuietMs);
+    EXPECT_EQ(checks(), 1u);
+    PostMessageA(saver, WM_MOUSEMOVE, 0, Point(moved.x + 9, moved.y));
+    EXPECT_TRUE(WaitFor([&] { return checks() == 2; }));
+  } else {
+    ADD_FAILURE() << "the desktop does not move the cursor; the new start is not observable";
+  }
+  EXPECT_TRUE(show.Running());
+}
+
+}  // namespace
