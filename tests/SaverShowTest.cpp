@@ -422,6 +422,37 @@ TEST(SaverShow, EachButtonAndEachKeyEndTheShow) {
   }
 }
 
+TEST(SaverShow, CloseAndSaverCommandsAreSwallowedAndASuspendEndsTheShow) {
+  Show show;
+  ASSERT_TRUE(show.Pack(kPlainProject));
+  ASSERT_TRUE(show.Start("/s"));
+  HWND saver = show.SaverWindow();
+  ASSERT_NE(saver, nullptr);
+  ASSERT_TRUE(show.WaitForEvents("window", 1));
+
+  DWORD_PTR result = 12345;
+  for (WPARAM command : {WPARAM{SC_CLOSE}, WPARAM{SC_SCREENSAVE}}) {
+    ASSERT_NE(
+        SendMessageTimeoutA(saver, WM_SYSCOMMAND, command, 0, SMTO_NORMAL, kPatienceMs, &result),
+        0);
+    EXPECT_EQ(result, 0u) << command;
+  }
+  // The system may always suspend; the show does not refuse it.
+  ASSERT_NE(SendMessageTimeoutA(saver, WM_POWERBROADCAST, PBT_APMQUERYSUSPEND, 0, SMTO_NORMAL,
+                                kPatienceMs, &result),
+            0);
+  EXPECT_EQ(result, static_cast<DWORD_PTR>(TRUE));
+  Settle(kQuietMs);
+  EXPECT_TRUE(show.Running());
+  EXPECT_TRUE(show.Events("close").empty());
+
+  // A suspend ends the show like input.
+  PostMessageA(saver, WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+  EXPECT_TRUE(show.WaitForEnd());
+  EXPECT_EQ(show.Events("close").size(), 1u);
+  EXPECT_FALSE(wintest::Exists(show.DatPath()));
+}
+
 // --- Preview -------------------------------------------------------------------
 
 LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
