@@ -297,6 +297,11 @@ LPARAM Point(LONG x, LONG y) {
 
 const LPARAM kKeyData = 0x001E0001;  // repeat 1, scan code of A
 
+// The show's window is see-through until it enters its error state.
+bool Transparent(HWND window) {
+  return (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TRANSPARENT) != 0;
+}
+
 // --- A show ----------------------------------------------------------------
 
 TEST(SaverShow, StartsTheExtractedPlayerAndStopsAndRemovesItOnAKey) {
@@ -560,10 +565,6 @@ TEST(SaverShow, APreviewWithRunPreviewAdoptsThePlayerAsADisabledChild) {
 
 // --- Failures ----------------------------------------------------------------
 
-bool Transparent(HWND window) {
-  return (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TRANSPARENT) != 0;
-}
-
 TEST(SaverShow, WithoutAPackageTheSaverShowsItsErrorAndStillEndsOnInput) {
   Show show;
   const std::string bare = show / "Bare.scr";
@@ -735,6 +736,9 @@ TEST(SaverShow, ACommandKeyOpensItsTargetAndTheSaverClosesOnlyAfterOkAndYes) {
   EXPECT_TRUE(show.Running());
   EXPECT_TRUE(IsWindow(notice));
   EXPECT_EQ(show.Events("start").size(), 2u) << show.Log();
+  // The show rests while the notice is up: no launch was tried, so the saver
+  // did not fall into its error state.
+  EXPECT_TRUE(Transparent(saver));
 
   // OK, then No: the notice stays.
   PostMessageA(notice, WM_COMMAND, IDOK, 0);
