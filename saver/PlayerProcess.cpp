@@ -70,7 +70,9 @@ BOOL CALLBACK FindPlayerWindow(HWND window, LPARAM param) {
 }  // namespace
 
 int zyPak::LaunchPlayer(HWND window, const char* parameters, BOOL asChild) {
-  if (parameters) WriteParameterFile(m_PlayerPath, parameters);
+  // Without a player there is no file to write beside it (an empty path
+  // would name ".cfg" in the current directory).
+  if (parameters && m_PlayerPath[0]) WriteParameterFile(m_PlayerPath, parameters);
 
   STARTUPINFOA startup;
   std::memset(&startup, 0, sizeof startup);

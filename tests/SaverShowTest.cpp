@@ -205,8 +205,10 @@ class Show {
     buffer.push_back('\0');
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
+    // Started in its own folder, so that a stray file written to the
+    // current directory shows there.
     started_ = CreateProcessA(path.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                              nullptr, &startup, &info_) != FALSE;
+                              dir_.Path().c_str(), &startup, &info_) != FALSE;
     return started_;
   }
 
@@ -283,7 +285,8 @@ class Show {
 const char kPlainProject[] = "[Settings]\r\nExternal=0\r\n";
 
 // The cursor as this desktop reports it; the saver takes its start position
-// from the same place.
+// from the same place. Wine's null driver keeps the position that
+// SetCursorPos gives, so the start position is known to the test.
 POINT CursorAt(int x, int y) {
   SetCursorPos(x, y);
   POINT p = {0, 0};
@@ -579,6 +582,8 @@ TEST(SaverShow, WithoutAPackageTheSaverShowsItsErrorAndStillEndsOnInput) {
   EXPECT_TRUE(show.WaitForEnd());
   EXPECT_EQ(show.ExitCode(), 0u);
   EXPECT_EQ(show.Log(), "");
+  // No player, so no parameter file either.
+  EXPECT_FALSE(wintest::Exists(show / ".cfg"));
 }
 
 TEST(SaverShow, APlayerWithoutAWindowStopsTheLaunchesAndIsEndedWithTheSaver) {
