@@ -378,6 +378,26 @@ TEST(SaverShow, APlayerThatEndsIsStartedAgainWithTheNextRunAndSoundOnceIsHeardOn
   EXPECT_FALSE(wintest::Exists(show.CfgPath()));
 }
 
+TEST(SaverShow, ForceMaximizeGivesThePlayerTheWholeScreen) {
+  Show show;
+  ASSERT_TRUE(show.Pack("[Settings]\r\nForceMaximize=1\r\n"));
+  ASSERT_TRUE(show.Start("/s"));
+  HWND saver = show.SaverWindow();
+  ASSERT_NE(saver, nullptr);
+  ASSERT_TRUE(show.WaitForEvents("window", 1));
+  HWND player = show.PlayerWindow();
+  RECT rect = {0, 0, 0, 0};
+  EXPECT_TRUE(WaitFor([&] {
+    GetWindowRect(player, &rect);
+    return rect.right - rect.left == GetSystemMetrics(SM_CXSCREEN);
+  }));
+  EXPECT_EQ(rect.left, 0);
+  EXPECT_EQ(rect.top, 0);
+  EXPECT_EQ(rect.bottom - rect.top, GetSystemMetrics(SM_CYSCREEN));
+  PostMessageA(saver, WM_KEYDOWN, 'A', kKeyData);
+  EXPECT_TRUE(show.WaitForEnd());
+}
+
 // --- The exit rules ---------------------------------------------------------
 
 TEST(SaverShow, MouseMovesOfUpToEightPixelsKeepTheShowNineEndIt) {
