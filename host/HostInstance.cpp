@@ -91,6 +91,16 @@ VxStatus HostCallback::CreateObject(const VxGuid& clsid, const VxGuid& iid, void
     *out = static_cast<VxFileService*>(HostFileService::Create());
     return VX_OK;
   }
+  if (VxGuidEqual(clsid, CLSID_VxReaderRegistry)) {
+    if (!VxGuidEqual(iid, IID_VxReaderRegistry)) return VX_E_NOINTERFACE;
+    *out = static_cast<VxReaderRegistry*>(HostReaderRegistry::Create(paletteReaders));
+    return VX_OK;
+  }
+  if (VxGuidEqual(clsid, CLSID_VxPathService)) {
+    if (!VxGuidEqual(iid, IID_VxPathService)) return VX_E_NOINTERFACE;
+    *out = static_cast<VxPathService*>(HostPathService::Create(hostPath));
+    return VX_OK;
+  }
   if (extraClasses) return extraClasses(clsid, iid, out);
   return VX_E_NOCLASS;
 }

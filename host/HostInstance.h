@@ -9,6 +9,7 @@
 
 #include "host/HostAllocator.h"
 #include "host/HostObject.h"
+#include "host/PaletteReaders.h"
 
 namespace vrixhost {
 
@@ -36,6 +37,10 @@ struct HostCallback : VxHostCallback {
   std::set<uintptr_t> openTokens;
   uintptr_t nextToken = 0x100;
   VxStatus openResourcesStatus = VX_OK;  // what OpenModuleResources answers when not 0
+  // What the path service answers (empty: the host has no path) and the
+  // palette readers the reader registry lists.
+  std::string hostPath;
+  std::vector<PaletteFileKind> paletteReaders = AllPaletteReaders();
   // Classes beyond the built-in ones (dictionary service, file service).
   std::function<VxStatus(const VxGuid& clsid, const VxGuid& iid, void** out)> extraClasses;
 

@@ -1,7 +1,10 @@
 // Export-options interface: operations 1 to 8. Operations 9 and 10 start an
 // export and live with the encoder.
 #include "plugin/frame/InterfaceObject.h"
+#include "plugin/frame/ModuleExports.h"
+#include "plugin/gifwriter/GifOptionsDialog.h"
 #include "plugin/gifwriter/GifWriterInterfaces.h"
+#include "plugin/gifwriter/Palettes.h"
 
 namespace {
 
@@ -39,10 +42,52 @@ VxStatus VXAPI WriteDefaults(VxExportOptions* self, VxDictionary** dictionary) {
   return gif::WriteDefaults(*dictionary);
 }
 
-// The options dialog (dialog 102) is not built yet: the request is refused
-// rather than pretending the user chose something.
-VxStatus VXAPI RunOptionsDialog(VxExportOptions*, void*, VxDictionary**) {
-  return VX_E_INVALIDARG;
+VxStatus VXAPI RunOptionsDialog(VxExportOptions* self, void* parent, VxDictionary** dictionary) {
+  if (!dictionary) return VX_E_INVALIDARG;
+  GifWriterInstance* instance = InstanceOf(self);
+  VxHostCallback* host = instance->host.callback;
+  if (!host) return VX_E_INVALIDARG;
+  gif::EncoderOptions& options = instance->settings.options;
+  GifDialogState& state = GifDialog();
+  if (!*dictionary) {
+    VxStatus status = gif::ObtainDictionary(host, dictionary);
+    if (status != VX_OK) return status;
+    state.choice = gif::kChoiceWeb;
+  } else {
+    int32_t choice = 0;
+    VxDictionary* d = *dictionary;
+    state.choice = d->ops->Get(d, VX_DICT_INT32, &choice, 4, gif::kKeyPaletteChoice) == VX_OK
+                       ? choice
+                       : gif::kChoiceWeb;
+  }
+  state.interlaced = options.interlaced;
+  state.transparent = options.transparent;
+  state.dither = options.dither;
+  // The dialog edits the working palette (and its transparent index).
+  gif::PaletteSpec& palette = GifDialogPalette();
+  palette = instance->settings.working;
+  if (palette.kind != gif::kPaletteKindExplicit)
+    palette.transparentIndex = instance->settings.currentTransparentIndex;
+
+  void* resources = nullptr;
+  uintptr_t token = 0;
+  VxStatus status = host->ops->OpenModuleResources(host, VxModuleHandle(), &resources, &token);
+  if (status != VX_OK) return status;
+  const INT_PTR result =
+      RunGifOptionsDialog(static_cast<HINSTANCE>(resources), static_cast<HWND>(parent), instance);
+  host->ops->CloseModuleResources(host, VxModuleHandle(), token);
+  if (result == -1) return VX_E_OUTOFMEMORY;  // the dialog could not be made
+  // Cancel leaves the options as they were, not only the dictionary.
+  if (result != 0) return VX_E_CANCELLED;
+
+  options.interlaced = state.interlaced;
+  options.transparent = state.transparent;
+  options.dither = state.dither;
+  options.paletteChoice = state.choice;
+  instance->settings.working = palette;
+  instance->settings.working.transparent = state.transparent ? 1 : 0;
+  instance->settings.currentTransparentIndex = palette.transparentIndex;
+  return gif::WriteDialogOptions(instance->settings, *dictionary);
 }
 
 VxStatus VXAPI GetReserved(VxExportOptions*, int32_t* out) {

@@ -8,3 +8,7 @@
 // the last. Returns false when registration fails.
 bool AcquirePaletteDisplayClass(HINSTANCE module);
 void ReleasePaletteDisplayClass();
+
+// Draws the display of the dialog's palette into `dc` (what WM_PAINT does),
+// so that a test can render it into a bitmap.
+void PaintPaletteDisplay(HWND window, HDC dc);

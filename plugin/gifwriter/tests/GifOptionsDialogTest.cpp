@@ -1,0 +1,442 @@
+// The GIF options dialog, shown by the real export-options operation of
+// Palvex.dll and driven from a helper thread through window messages.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "host/HostDictionary.h"
+#include "host/PluginModule.h"
+#include "plugin/gifwriter/GifWriterInstance.h"
+
+using namespace vrixhost;
+
+namespace {
+
+HWND FindOwnWindow(const char* caption) {
+  for (int tries = 0; tries < 500; ++tries) {
+    HWND w = FindWindowA("#32770", caption);
+    if (w && IsWindowVisible(w)) return w;
+    Sleep(10);
+  }
+  return nullptr;
+}
+
+std::string Text(HWND w) {
+  char buffer[256] = "";
+  GetWindowTextA(w, buffer, sizeof buffer);
+  return buffer;
+}
+
+void Command(HWND dialog, int id, int code) {
+  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, code),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+void SelectPalette(HWND dialog, int index) {
+  SendDlgItemMessageA(dialog, 1009, CB_SETCURSEL, index, 0);
+  Command(dialog, 1009, CBN_CLOSEUP);
+}
+
+void TypeIndex(HWND dialog, const char* text) {
+  SetDlgItemTextA(dialog, 1012, text);  // the edit control sends EN_CHANGE itself
+  Command(dialog, 1012, EN_KILLFOCUS);
+}
+
+void Click(HWND dialog, int x, int y) {
+  SendMessageA(GetDlgItem(dialog, 1011), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+}
+
+bool Enabled(HWND dialog, int id) {
+  return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE;
+}
+
+void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+  FILE* f = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(nullptr, f) << path;
+  std::fwrite(bytes.data(), 1, bytes.size(), f);
+  std::fclose(f);
+}
+
+// 256 colours, colour i = (i, 255 - i, i / 2): no two alike, red and blue differ.
+std::vector<uint8_t> ActPalette() {
+  std::vector<uint8_t> b;
+  for (int i = 0; i < 256; ++i) {
+    b.push_back(static_cast<uint8_t>(i));
+    b.push_back(static_cast<uint8_t>(255 - i));
+    b.push_back(static_cast<uint8_t>(i / 2));
+  }
+  return b;
+}
+
+class GifOptionsDialog : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(module_.Load(PALVEX_PATH)) << module_.error();
+    callback_ = HostCallback::Create();
+    ASSERT_EQ(VX_OK, HostInstance::Create(module_.exports(), CLSID_PalvexGifWriter, &allocator_,
+                                          callback_, &instance_));
+    void* object = nullptr;
+    ASSERT_EQ(VX_OK, instance_->GetInterface(IID_VxExportOptions, &object));
+    options_ = static_cast<VxExportOptions*>(object);
+  }
+  void TearDown() override {
+    if (options_) options_->ops->Release(options_);
+    if (instance_) {
+      EXPECT_EQ(VX_OK, instance_->Destroy());
+    }
+    if (callback_) callback_->ops->Release(callback_);
+  }
+  GifWriterInstance* State() { return reinterpret_cast<GifWriterInstance*>(instance_->instance()); }
+
+  // Runs operation 7 while `script` drives the dialog from another thread;
+  // the script ends the dialog itself.
+  VxStatus Run(VxDictionary** dictionary, std::function<void(HWND)> script) {
+    std::atomic<bool> found{false};
+    std::thread helper([&] {
+      HWND dialog = FindOwnWindow("GIF Options");
+      if (!dialog) return;
+      found = true;
+      script(dialog);
+    });
+    const VxStatus status = options_->ops->RunOptionsDialog(options_, nullptr, dictionary);
+    helper.join();
+    EXPECT_TRUE(found) << "the dialog never appeared";
+    return status;
+  }
+
+  PluginModule module_;
+  HostAllocator allocator_;
+  HostCallback* callback_ = nullptr;
+  HostInstance* instance_ = nullptr;
+  VxExportOptions* options_ = nullptr;
+};
+
+TEST_F(GifOptionsDialog, FreshDictionaryStartsOnWebAndCancelWritesNothing) {
+  VxDictionary* dictionary = nullptr;
+  int selection = -1;
+  std::string index, caption;
+  std::vector<std::string> names;
+  const VxStatus status = Run(&dictionary, [&](HWND dialog) {
+    selection = static_cast<int>(SendDlgItemMessageA(dialog, 1009, CB_GETCURSEL, 0, 0));
+    index = Text(GetDlgItem(dialog, 1012));
+    const int count = static_cast<int>(SendDlgItemMessageA(dialog, 1009, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+      char name[64] = "";
+      SendDlgItemMessageA(dialog, 1009, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(name));
+      names.push_back(name);
+    }
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+  });
+  EXPECT_EQ(VX_E_CANCELLED, status);
+  EXPECT_EQ(1, selection);
+  EXPECT_EQ("32", index);
+  ASSERT_GE(names.size(), 8u);
+  const char* const builtins[] = {"Exact Palette",  "Web",       "64 Colors",
+                                  "32 Colors",      "16 Colors", "Macintosh System",
+                                  "Windows System", "3-3-2"};
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(builtins[i], names[i]);
+  EXPECT_EQ("Other...", names.back());  // the stand-in has palette readers
+  ASSERT_NE(nullptr, dictionary);       // made by the operation, left empty
+  EXPECT_TRUE(static_cast<HostDictionary*>(dictionary)->values.empty());
+  dictionary->ops->Release(dictionary);
+}
+
+TEST_F(GifOptionsDialog, StoredPaletteFileChoiceStartsOnWeb) {
+  HostDictionary* d = HostDictionary::Create();
+  d->SetInt("PixelFormatRegKey_OverridePalette", 9);
+  VxDictionary* dictionary = d;
+  int selection = -1;
+  EXPECT_EQ(VX_E_CANCELLED, Run(&dictionary, [&](HWND dialog) {
+              selection = static_cast<int>(SendDlgItemMessageA(dialog, 1009, CB_GETCURSEL, 0, 0));
+              PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+            }));
+  EXPECT_EQ(1, selection);
+  EXPECT_EQ(1u, d->values.size());  // untouched
+  d->ops->Release(d);
+}
+
+TEST_F(GifOptionsDialog, EnablingRuleFollowsTransparencyAndPalette) {
+  State()->settings.options.transparent = true;
+  HostDictionary* d = HostDictionary::Create();
+  d->SetInt("PixelFormatRegKey_OverridePalette", 2);
+  VxDictionary* dictionary = d;
+  struct Seen {
+    bool checkbox, edit, label, display;
+  };
+  std::vector<Seen> seen;
+  auto look = [&](HWND dialog) {
+    seen.push_back({Enabled(dialog, 1007), Enabled(dialog, 1012), Enabled(dialog, 1013),
+                    Enabled(dialog, 1011)});
+  };
+  Run(&dictionary, [&](HWND dialog) {
+    look(dialog);                                       // 64 colours, transparent
+    SendDlgItemMessageA(dialog, 1007, BM_CLICK, 0, 0);  // transparency off
+    look(dialog);
+    SendDlgItemMessageA(dialog, 1007, BM_CLICK, 0, 0);  // on again
+    look(dialog);
+    SelectPalette(dialog, 0);  // exact palette
+    look(dialog);
+    SelectPalette(dialog, 4);  // 16 colours
+    look(dialog);
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+  });
+  ASSERT_EQ(5u, seen.size());
+  const Seen expected[] = {{true, true, true, true},
+                           {true, false, false, false},
+                           {true, true, true, true},
+                           {false, false, false, false},
+                           {true, true, true, true}};
+  for (size_t i = 0; i < 5; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(expected[i].checkbox, seen[i].checkbox);
+    EXPECT_EQ(expected[i].edit, seen[i].edit);
+    EXPECT_EQ(expected[i].label, seen[i].label);
+    EXPECT_EQ(expected[i].display, seen[i].display);
+  }
+  d->ops->Release(d);
+}
+
+TEST_F(GifOptionsDialog, IndexFieldClampsAndClicksPickCells) {
+  State()->settings.options.transparent = true;
+  VxDictionary* dictionary = nullptr;
+  struct Step {
+    std::string text;
+    DWORD caret;
+  };
+  std::vector<Step> steps;
+  auto look = [&](HWND dialog) {
+    DWORD start = 0, end = 0;
+    SendDlgItemMessageA(dialog, 1012, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                        reinterpret_cast<LPARAM>(&end));
+    steps.push_back({Text(GetDlgItem(dialog, 1012)), end});
+  };
+  const VxStatus status = Run(&dictionary, [&](HWND dialog) {
+    TypeIndex(dialog, "300");
+    look(dialog);
+    TypeIndex(dialog, "-5");
+    look(dialog);
+    Click(dialog, 19, 19);
+    look(dialog);
+    Click(dialog, 16, 4);  // between two cells
+    look(dialog);
+    Click(dialog, 15, 15);  // the last pixel of cell 0
+    look(dialog);
+    Click(dialog, 19, 19);
+    look(dialog);
+    Click(dialog, 4, 4);
+    look(dialog);
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+  });
+  ASSERT_EQ(VX_OK, status);
+  const Step expected[] = {{"255", 3}, {"0", 1},  {"33", 2}, {"33", 2},
+                           {"0", 1},   {"33", 2}, {"0", 1}};
+  ASSERT_EQ(7u, steps.size());
+  for (size_t i = 0; i < 7; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(expected[i].text, steps[i].text);
+    EXPECT_EQ(expected[i].caret, steps[i].caret);
+  }
+  HostDictionary* d = static_cast<HostDictionary*>(dictionary);
+  int32_t index = -1;
+  EXPECT_EQ(VX_OK, d->Get(VX_DICT_INT32, &index, 4, "PixelFormatRegKey_TransparentIndex"));
+  EXPECT_EQ(0, index);
+  dictionary->ops->Release(dictionary);
+}
+
+// Renders the display into a 32-bit bitmap through WM_PRINTCLIENT.
+std::vector<COLORREF> Render(HWND display, int* width) {
+  RECT r;
+  GetClientRect(display, &r);
+  *width = r.right;
+  BITMAPINFO bi = {};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = r.right;
+  bi.bmiHeader.biHeight = -r.bottom;  // top row first
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  SendMessageA(display, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+  GdiFlush();
+  std::vector<COLORREF> pixels(static_cast<size_t>(r.right) * r.bottom);
+  const uint8_t* p = static_cast<const uint8_t*>(bits);
+  for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = RGB(p[4 * i + 2], p[4 * i + 1], p[4 * i]);
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  return pixels;
+}
+
+TEST_F(GifOptionsDialog, DisplayPaintsSwatchesEmptyCellsAndTheTransparentFrame) {
+  State()->settings.options.transparent = true;
+  HostDictionary* d = HostDictionary::Create();
+  d->SetInt("PixelFormatRegKey_OverridePalette", 4);  // 16 colours
+  VxDictionary* dictionary = d;
+  std::vector<COLORREF> dark, light;
+  int width = 0;
+  Run(&dictionary, [&](HWND dialog) {
+    TypeIndex(dialog, "3");
+    dark = Render(GetDlgItem(dialog, 1011), &width);
+    SendDlgItemMessageA(dialog, 1007, BM_CLICK, 0, 0);  // transparency bit off
+    light = Render(GetDlgItem(dialog, 1011), &width);
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+  });
+  ASSERT_GT(width, 4 + 15 * 31 + 12);
+  auto at = [&](const std::vector<COLORREF>& img, int x, int y) { return img[y * width + x]; };
+  auto cellX = [](int i) { return 4 + 15 * (i % 32); };
+  auto cellY = [](int i) { return 4 + 15 * (i / 32); };
+  // Swatches: the 16-colour table's entries 1 (BF0000) and 2 (0000BF), 9 (FF0000).
+  EXPECT_EQ(RGB(0xBF, 0, 0), at(dark, cellX(1) + 6, cellY(1) + 6));
+  EXPECT_EQ(RGB(0, 0, 0xBF), at(dark, cellX(2) + 6, cellY(2) + 6));
+  EXPECT_EQ(RGB(0xFF, 0, 0), at(dark, cellX(9) + 11, cellY(9) + 11));
+  // Cell 40 is empty: white inside, framed, crossed on both diagonals.
+  const int ex = cellX(40), ey = cellY(40);
+  const COLORREF grey = GetSysColor(COLOR_GRAYTEXT);
+  for (const auto& [img, line] :
+       {std::make_pair(&dark, RGB(0, 0, 0)), std::make_pair(&light, grey)}) {
+    EXPECT_EQ(RGB(255, 255, 255), at(*img, ex + 6, ey + 3));
+    EXPECT_EQ(line, at(*img, ex, ey + 6));      // frame
+    EXPECT_EQ(line, at(*img, ex + 3, ey + 3));  // one diagonal
+    EXPECT_EQ(line, at(*img, ex + 8, ey + 3));  // the other
+    // Transparent index 3: a second frame 2 pixels outside; none around cell 6.
+    EXPECT_EQ(line, at(*img, cellX(3) - 2, cellY(3) + 6));
+    EXPECT_EQ(RGB(255, 255, 255), at(*img, cellX(6) - 2, cellY(6) + 6));
+    EXPECT_EQ(line, at(*img, 0, 60));  // the outer frame
+  }
+  d->ops->Release(d);
+}
+
+// A palette folder tree beside the host's plug-in folder.
+class GifOptionsFiles : public GifOptionsDialog {
+ protected:
+  void SetUp() override {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    root_ = std::string(temp) + "gifoptions-" + std::to_string(GetCurrentProcessId());
+    const std::string p = root_ + "\\Palettes";
+    for (const std::string& dir : {root_, p, p + "\\sub", p + "\\1", p + "\\1\\2", p + "\\1\\2\\3",
+                                   p + "\\1\\2\\3\\4", p + "\\1\\2\\3\\4\\5"})
+      CreateDirectoryA(dir.c_str(), nullptr);
+    WriteBytes(p + "\\ramp.act", ActPalette());
+    WriteBytes(p + "\\notes.txt", {'h', 'i'});
+    WriteBytes(p + "\\sub\\broken.act", ActPalette());
+    WriteBytes(p + "\\1\\2\\3\\4\\deep4.act", ActPalette());
+    WriteBytes(p + "\\1\\2\\3\\4\\5\\deep5.act", ActPalette());
+    GifOptionsDialog::SetUp();
+    callback_->hostPath = root_ + "\\Vrixs";
+  }
+  void TearDown() override {
+    GifOptionsDialog::TearDown();
+    const std::string p = root_ + "\\Palettes";
+    for (const char* f : {"\\ramp.act", "\\notes.txt", "\\sub\\broken.act",
+                          "\\1\\2\\3\\4\\deep4.act", "\\1\\2\\3\\4\\5\\deep5.act"})
+      DeleteFileA((p + f).c_str());
+    for (const char* dir :
+         {"\\1\\2\\3\\4\\5", "\\1\\2\\3\\4", "\\1\\2\\3", "\\1\\2", "\\1", "\\sub", ""})
+      RemoveDirectoryA((p + dir).c_str());
+    RemoveDirectoryA(root_.c_str());
+  }
+  std::string root_;
+};
+
+int FindEntry(HWND dialog, const char* name) {
+  return static_cast<int>(
+      SendDlgItemMessageA(dialog, 1009, CB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>(name)));
+}
+
+TEST_F(GifOptionsFiles, ListsReadableFilesFourLevelsDeepAndWritesTheChosenPalette) {
+  State()->settings.options.transparent = true;
+  VxDictionary* dictionary = nullptr;
+  int ramp = -1, deep4 = -1, deep5 = -1, notes = -1, count = 0;
+  std::string fileName;
+  const VxStatus status = Run(&dictionary, [&](HWND dialog) {
+    ramp = FindEntry(dialog, "ramp");
+    deep4 = FindEntry(dialog, "deep4");
+    deep5 = FindEntry(dialog, "deep5");
+    notes = FindEntry(dialog, "notes");
+    count = static_cast<int>(SendDlgItemMessageA(dialog, 1009, CB_GETCOUNT, 0, 0));
+    TypeIndex(dialog, "7");
+    if (ramp >= 0) SelectPalette(dialog, ramp);
+    fileName = Text(GetDlgItem(dialog, 1010));
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+  });
+  ASSERT_EQ(VX_OK, status);
+  EXPECT_GE(ramp, 8);
+  EXPECT_GE(deep4, 8);
+  EXPECT_EQ(CB_ERR, deep5);
+  EXPECT_EQ(CB_ERR, notes);
+  EXPECT_EQ(8 + 3 + 1, count);  // built-ins, ramp, broken, deep4, "Other..."
+  EXPECT_EQ("ramp.act", fileName);
+
+  HostDictionary* d = static_cast<HostDictionary*>(dictionary);
+  const std::vector<std::string> order = {"PixelFormat_Interlaced",
+                                          "PixelFormatRegKey_Transparent",
+                                          "PixelFormatRegKey_Dither",
+                                          "PixelFormatRegKey_OverridePalette",
+                                          "PixelFormatRegKey_PaletteSize",
+                                          "PixelFormatRegKey_Palette",
+                                          "PixelFormatRegKey_TransparentIndex"};
+  EXPECT_EQ(order, d->putLog);
+  EXPECT_EQ(order.size(), d->values.size());
+  int32_t choice = -1, size = -1, index = -1;
+  d->Get(VX_DICT_INT32, &choice, 4, "PixelFormatRegKey_OverridePalette");
+  d->Get(VX_DICT_INT32, &size, 4, "PixelFormatRegKey_PaletteSize");
+  d->Get(VX_DICT_INT32, &index, 4, "PixelFormatRegKey_TransparentIndex");
+  EXPECT_EQ(ramp, choice);
+  EXPECT_EQ(256, size);
+  EXPECT_EQ(7, index);  // the edited index survives the change of palette
+  const DictionaryValue* bytes = d->Find("PixelFormatRegKey_Palette");
+  ASSERT_NE(nullptr, bytes);
+  ASSERT_EQ(256u * 8, bytes->bytes.size());
+  VxColorEntry e[256];
+  std::memcpy(e, bytes->bytes.data(), sizeof e);
+  EXPECT_EQ(200 * 257, e[200].red);
+  EXPECT_EQ(55 * 257, e[200].green);
+  EXPECT_EQ(100 * 257, e[200].blue);
+  dictionary->ops->Release(dictionary);
+}
+
+TEST_F(GifOptionsFiles, UnreadableFileShowsReadErrorAndKeepsTheChoice) {
+  HostDictionary* d = HostDictionary::Create();
+  d->SetInt("PixelFormatRegKey_OverridePalette", 3);
+  VxDictionary* dictionary = d;
+  std::string message, caption;
+  int selection = -1;
+  Run(&dictionary, [&](HWND dialog) {
+    const int broken = FindEntry(dialog, "broken");
+    if (broken < 0) {
+      PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+      return;
+    }
+    // Spoil the file after it was listed.
+    WriteBytes(root_ + "\\Palettes\\sub\\broken.act", {1, 2, 3});
+    SendDlgItemMessageA(dialog, 1009, CB_SETCURSEL, broken, 0);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(1009, CBN_CLOSEUP),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, 1009)));
+    HWND box = FindOwnWindow("Read Error");
+    if (box) {
+      caption = Text(box);
+      message = Text(GetDlgItem(box, 0xFFFF));
+      SendMessageA(box, WM_COMMAND, IDOK, 0);
+    }
+    for (int i = 0; i < 200 && IsWindow(box); ++i) Sleep(10);
+    selection = static_cast<int>(SendDlgItemMessageA(dialog, 1009, CB_GETCURSEL, 0, 0));
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+  });
+  EXPECT_EQ("Read Error", caption);
+  EXPECT_EQ("An error occured while reading the palette.", message);
+  EXPECT_EQ(3, selection);
+  EXPECT_EQ(1u, d->values.size());
+  d->ops->Release(d);
+}
+
+}  // namespace
