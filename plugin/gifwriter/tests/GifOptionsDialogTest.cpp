@@ -440,3 +440,30 @@ TEST_F(GifOptionsFiles, UnreadableFileShowsReadErrorAndKeepsTheChoice) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every shipped language has dialog 102 and both string blocks (1008-1023
+// and 1024-1039); the English strings read as the dialog shows them.
+TEST(GifOptionsResources, TenLanguagesAndTheEnglishTexts) {
+  HMODULE dll = LoadLibraryExA(PALVEX_PATH, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(nullptr, dll);
+  for (WORD language : {1028, 1031, 1033, 1034, 1036, 1040, 1041, 1053, 2058, 3082}) {
+    SCOPED_TRACE(language);
+    EXPECT_NE(nullptr, FindResourceExA(dll, MAKEINTRESOURCEA(5), MAKEINTRESOURCEA(102), language));
+    EXPECT_NE(nullptr,
+              FindResourceExA(dll, MAKEINTRESOURCEA(6), MAKEINTRESOURCEA(1018 / 16 + 1), language));
+    EXPECT_NE(nullptr,
+              FindResourceExA(dll, MAKEINTRESOURCEA(6), MAKEINTRESOURCEA(1028 / 16 + 1), language));
+  }
+  EXPECT_EQ(nullptr, FindResourceExA(dll, MAKEINTRESOURCEA(5), MAKEINTRESOURCEA(102), 1043));
+  // The English table holds the filter pair with its "$" marks.
+  HRSRC block = FindResourceExA(dll, MAKEINTRESOURCEA(6), MAKEINTRESOURCEA(1018 / 16 + 1), 1033);
+  ASSERT_NE(nullptr, block);
+  const WCHAR* p = static_cast<const WCHAR*>(LockResource(LoadResource(dll, block)));
+  for (int i = 0; i < 1018 % 16; ++i) p += 1 + *p;  // counted strings
+  EXPECT_EQ(std::wstring(L"All Files (*.*)$*.*$$"), std::wstring(p + 1, *p));
+  FreeLibrary(dll);
+}
+
+}  // namespace
