@@ -18,4 +18,7 @@ int RunClasses(int argc, char** argv);
 // vrixhost gif-export [OPTIONS] INPUT OUTPUT.gif
 int RunGifExport(int argc, char** argv);
 
+// vrixhost gif-options [--plugin=Palvex.dll] [--host-path=PATH] OPTIONS.txt
+int RunGifOptions(int argc, char** argv);
+
 }  // namespace vrixhost

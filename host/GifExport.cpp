@@ -13,13 +13,14 @@
 #include <string>
 
 #include "host/Commands.h"
+#include "host/DictionaryFile.h"
 #include "host/GifExportArgs.h"
 #include "host/GifExportInput.h"
 #include "host/HostDictionary.h"
 #include "host/HostFile.h"
 #include "host/HostImageSource.h"
-#include "host/HostInstance.h"
-#include "host/PluginModule.h"
+#include "host/PaletteReaders.h"
+#include "host/PalvexSession.h"
 #include "plugin/gifwriter/ExportOptions.h"
 #include "plugin/gifwriter/Palettes.h"
 
@@ -32,41 +33,42 @@ int Fail(const std::string& message) {
   return 1;
 }
 
-std::string Hex(VxStatus status) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(status));
-  return text;
+// A palette file through the first reader that takes its contents; its
+// transparent index is the last colour's, as with the built-in tables.
+gif::PaletteSpec PaletteFromFile(const std::string& path) {
+  gif::PaletteSpec p = gif::MakeExplicitPalette();
+  std::vector<uint8_t> bytes;
+  std::vector<VxColorEntry> colours;
+  if (!ReadWholeFile(path, &bytes, 64u << 20)) return p;
+  for (PaletteFileKind kind : AllPaletteReaders()) {
+    if (!ParsePalette(kind, bytes, &colours)) continue;
+    p.size = static_cast<uint32_t>(colours.size());
+    for (size_t i = 0; i < colours.size(); ++i)
+      p.entries[i] = gif::PaletteEntry{0, colours[i].red, colours[i].green, colours[i].blue};
+    p.transparentIndex = static_cast<int16_t>(p.size - 1);
+    break;
+  }
+  return p;
 }
 
-std::string ExeDirectory() {
-  char path[MAX_PATH];
-  const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string p(path, n < MAX_PATH ? n : 0);
-  const size_t slash = p.find_last_of("\\/");
-  return slash == std::string::npos ? std::string(".") : p.substr(0, slash);
-}
-
-bool Exists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// Palvex beside vrixhost, else where the build tree puts it.
-std::string DefaultPlugin() {
-  const std::string dir = ExeDirectory();
-  const std::string beside = dir + "\\Palvex.dll";
-  if (Exists(beside)) return beside;
-  return dir + "\\..\\plugin\\gifwriter\\Palvex.dll";
-}
-
-// What the options dialog would leave in the export's dictionary.
-void PutOptions(HostDictionary* d, const GifExportRequest& r) {
+// What the options dialog would leave in the export's dictionary; false
+// when no reader can read the palette file.
+bool PutDialogOptions(HostDictionary* d, const GifExportRequest& r, std::string* error) {
   d->SetBool(gif::kKeyInterlaced, r.interlaced);
   d->SetBool(gif::kKeyTransparent, r.transparent);
   d->SetBool(gif::kKeyDither, r.dither);
   d->SetInt(gif::kKeyPaletteChoice, r.paletteChoice);
   if (r.paletteChoice != gif::kChoiceExact) {
     gif::PaletteSpec p{};
-    gif::BuildBuiltinPalette(r.paletteChoice, &p);
+    if (!r.paletteFile.empty()) {
+      p = PaletteFromFile(r.paletteFile);
+      if (p.size == 0) {
+        *error = "no palette reader can read \"" + r.paletteFile + "\"";
+        return false;
+      }
+    } else {
+      gif::BuildBuiltinPalette(r.paletteChoice, &p);
+    }
     d->SetInt(gif::kKeyPaletteSize, static_cast<int32_t>(p.size));
     d->SetBytes(gif::kKeyPalette, p.entries, p.size * sizeof(gif::PaletteEntry));
     d->SetInt(gif::kKeyTransparentIndex,
@@ -74,6 +76,11 @@ void PutOptions(HostDictionary* d, const GifExportRequest& r) {
   } else if (r.hasTransparentIndex) {
     d->SetInt(gif::kKeyTransparentIndex, r.transparentIndex);
   }
+  return true;
+}
+
+// The animation's keys, which the host sets for each export.
+void PutFrameOptions(HostDictionary* d, const GifExportRequest& r) {
   d->SetBool(gif::kKeyAnimation, r.animation);
   d->SetBool(gif::kKeyInitialFrame, r.initialFrame);
   d->SetInt(gif::kKeyFramesPerSecond, r.framesPerSecond);
@@ -101,50 +108,75 @@ bool CheckAppendable(const std::string& path, std::string* error) {
   return true;
 }
 
-// The plug-in's side of one export: instance, interface, dictionary, source.
-VxStatus ExportThroughPlugin(const PluginModule& module, const GifExportRequest& r,
-                             const InputImage& image, const std::string& target,
-                             std::string* where) {
-  HostAllocator allocator;
-  HostCallback* callback = HostCallback::Create();
-  HostInstance* instance = nullptr;
-  VxStatus status = HostInstance::Create(module.exports(), CLSID_PalvexGifWriter, &allocator,
-                                         callback, &instance);
-  if (status != VX_OK) {
-    *where = "creating the GIF writer";
-    callback->ops->Release(callback);
-    return status;
+// The plug-in's side of one export: options read from `dictionary`, the
+// picture pushed by an image source, the GIF written to `target`.
+VxStatus ExportThroughPlugin(VxExportOptions* options, const GifExportRequest& r,
+                             HostDictionary* dictionary, const InputImage& image,
+                             const std::string& target, std::string* where) {
+  HostImageSource* source =
+      HostImageSource::Create(image.width, image.height, image.kind, image.pixels, image.palette);
+  if (r.hasTransparentIndex) source->SetTransparentIndex(static_cast<int16_t>(r.transparentIndex));
+  VxStatus status = options->ops->ReadOptions(options, dictionary);
+  if (status != VX_OK) *where = "reading the options";
+  if (status == VX_OK) status = options->ops->SetImageSource(options, source);
+  if (status == VX_OK) {
+    FileTarget file(target);
+    status = options->ops->ExportToFile(options, &file.target);
+    if (status != VX_OK) *where = "exporting";
   }
-  VxExportOptions* options = nullptr;
-  status = instance->GetInterface(IID_VxExportOptions, reinterpret_cast<void**>(&options));
-  if (status != VX_OK) {
-    *where = "asking for the export-options interface";
-  } else {
-    HostDictionary* dictionary = HostDictionary::Create();
-    PutOptions(dictionary, r);
-    HostImageSource* source =
-        HostImageSource::Create(image.width, image.height, image.kind, image.pixels, image.palette);
-    if (r.hasTransparentIndex)
-      source->SetTransparentIndex(static_cast<int16_t>(r.transparentIndex));
-    status = options->ops->ReadOptions(options, dictionary);
-    if (status != VX_OK) *where = "reading the options";
-    if (status == VX_OK) status = options->ops->SetImageSource(options, source);
-    if (status == VX_OK) {
-      FileTarget file(target);
-      status = options->ops->ExportToFile(options, &file.target);
-      if (status != VX_OK) *where = "exporting";
-    }
-    options->ops->Release(options);
-    source->ops->Release(source);
-    dictionary->ops->Release(dictionary);
+  source->ops->Release(source);
+  return status;
+}
+
+// The export's dictionary: the saved options or the command line's, then
+// the frame's keys.
+bool BuildDictionary(const GifExportRequest& r, HostDictionary* d, std::string* error) {
+  if (!r.optionsFile.empty()) {
+    if (!LoadDictionaryFile(r.optionsFile, d, error)) return false;
+  } else if (!PutDialogOptions(d, r, error)) {
+    return false;
   }
-  const VxStatus finished = instance->Destroy();
+  PutFrameOptions(d, r);
+  return true;
+}
+
+// Runs the export into a side file that replaces the output only when the
+// export succeeded.
+int Export(const GifExportRequest& request, const InputImage& image, HostDictionary* dictionary) {
+  PalvexSession session;
+  std::string error;
+  if (!session.Open(request.plugin.empty() ? DefaultPalvexPath() : request.plugin, &error))
+    return Fail(error);
+  const std::string partial = request.output + ".partial";
+  DeleteFileA(partial.c_str());
+  if (!request.initialFrame && !CopyFileA(request.output.c_str(), partial.c_str(), FALSE)) {
+    return Fail("cannot copy \"" + request.output + "\" to append to it");
+  }
+  std::string where;
+  VxStatus status =
+      ExportThroughPlugin(session.options(), request, dictionary, image, partial, &where);
+  const VxStatus finished = session.Close();
   if (status == VX_OK && finished != VX_OK) {
     status = finished;
-    *where = "finalising the GIF writer";
+    where = "finalising the GIF writer";
   }
-  callback->ops->Release(callback);
-  return status;
+  if (status != VX_OK) {
+    DeleteFileA(partial.c_str());
+    return Fail(where + " failed with status " + StatusText(status) + "; \"" + request.output +
+                "\" is unchanged");
+  }
+  if (!MoveFileExA(partial.c_str(), request.output.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    DeleteFileA(partial.c_str());
+    return Fail("cannot write \"" + request.output + "\"");
+  }
+  std::printf(
+      "%s: %ux%u %s -> %s%s\n", request.input.c_str(), image.width, image.height,
+      image.kind == VX_PIXEL_INDEX8  ? "8-bit"
+      : image.kind == VX_PIXEL_RGB24 ? "24-bit"
+                                     : "32-bit",
+      request.output.c_str(),
+      request.animation ? (request.initialFrame ? " (first frame)" : " (frame appended)") : "");
+  return 0;
 }
 
 }  // namespace
@@ -161,34 +193,11 @@ int RunGifExport(int argc, char** argv) {
   if (!ReadInputImage(request.input, &image, &error)) return Fail(error);
   if (!request.initialFrame && !CheckAppendable(request.output, &error)) return Fail(error);
 
-  PluginModule module;
-  const std::string plugin = request.plugin.empty() ? DefaultPlugin() : request.plugin;
-  if (!module.Load(plugin)) return Fail(module.error());
-
-  const std::string partial = request.output + ".partial";
-  DeleteFileA(partial.c_str());
-  if (!request.initialFrame && !CopyFileA(request.output.c_str(), partial.c_str(), FALSE)) {
-    return Fail("cannot copy \"" + request.output + "\" to append to it");
-  }
-  std::string where;
-  const VxStatus status = ExportThroughPlugin(module, request, image, partial, &where);
-  if (status != VX_OK) {
-    DeleteFileA(partial.c_str());
-    return Fail(where + " failed with status " + Hex(status) + "; \"" + request.output +
-                "\" is unchanged");
-  }
-  if (!MoveFileExA(partial.c_str(), request.output.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    DeleteFileA(partial.c_str());
-    return Fail("cannot write \"" + request.output + "\"");
-  }
-  std::printf(
-      "%s: %ux%u %s -> %s%s\n", request.input.c_str(), image.width, image.height,
-      image.kind == VX_PIXEL_INDEX8  ? "8-bit"
-      : image.kind == VX_PIXEL_RGB24 ? "24-bit"
-                                     : "32-bit",
-      request.output.c_str(),
-      request.animation ? (request.initialFrame ? " (first frame)" : " (frame appended)") : "");
-  return 0;
+  HostDictionary* dictionary = HostDictionary::Create();
+  const bool built = BuildDictionary(request, dictionary, &error);
+  const int status = built ? Export(request, image, dictionary) : Fail(error);
+  dictionary->ops->Release(dictionary);
+  return status;
 }
 
 }  // namespace vrixhost

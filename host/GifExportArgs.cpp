@@ -6,10 +6,13 @@
 namespace vrixhost {
 
 const char kGifExportUsage[] =
-    "[--interlace] [--transparent[=INDEX]] [--dither] [--palette=NAME]\n"
-    "         [--animate | --append] [--fps=N] [--x=N] [--y=N] [--plugin=Palvex.dll]\n"
-    "         INPUT OUTPUT.gif\n"
-    "      NAME: exact (default), web, 64, 32, 16, mac, windows, 3-3-2.\n"
+    "[--interlace] [--transparent[=INDEX]] [--dither] [--palette=NAME|FILE]\n"
+    "         [--options=OPTIONS.txt] [--animate | --append] [--fps=N] [--x=N] [--y=N]\n"
+    "         [--plugin=Palvex.dll] INPUT OUTPUT.gif\n"
+    "      NAME: exact (default), web, 64, 32, 16, mac, windows, 3-3-2; any other\n"
+    "      value is a palette file (BMP, GIF or ACT) read by the host's palette readers.\n"
+    "      --options uses the options saved by vrixhost gif-options instead of\n"
+    "      --interlace, --transparent, --dither and --palette.\n"
     "      INPUT: BMP (8, 24 or 32-bit), PPM (P6) or PAM (RGB, RGB_ALPHA).\n"
     "      --transparent makes alpha-0 pixels of 32-bit input transparent; with\n"
     "      an INDEX the host also names that palette index as the transparent one.\n"
@@ -46,6 +49,7 @@ const char* ValueOf(const char* arg, const char* name) {
 bool ParseGifExportArgs(int argc, char** argv, GifExportRequest* r, std::string* error) {
   *r = GifExportRequest{};
   bool animate = false, append = false;
+  bool dialogOption = false;  // one of the options that the dialog sets
   std::string files[2];
   int fileCount = 0;
   for (int i = 1; i < argc; ++i) {
@@ -53,11 +57,15 @@ bool ParseGifExportArgs(int argc, char** argv, GifExportRequest* r, std::string*
     const char* v = nullptr;
     if (std::strcmp(a, "--interlace") == 0) {
       r->interlaced = true;
+      dialogOption = true;
     } else if (std::strcmp(a, "--dither") == 0) {
       r->dither = true;
+      dialogOption = true;
     } else if (std::strcmp(a, "--transparent") == 0) {
       r->transparent = true;
+      dialogOption = true;
     } else if ((v = ValueOf(a, "--transparent")) != nullptr) {
+      dialogOption = true;
       if (!ParseInt(v, 0, 255, &r->transparentIndex)) {
         *error = "--transparent takes a palette index from 0 to 255";
         return false;
@@ -65,14 +73,22 @@ bool ParseGifExportArgs(int argc, char** argv, GifExportRequest* r, std::string*
       r->transparent = true;
       r->hasTransparentIndex = true;
     } else if ((v = ValueOf(a, "--palette")) != nullptr) {
-      bool found = false;
-      for (const PaletteName& p : kPalettes) {
-        if (std::strcmp(v, p.name) == 0) r->paletteChoice = p.choice, found = true;
-      }
-      if (!found) {
-        *error = std::string("unknown palette \"") + v + "\"";
+      if (*v == '\0') {
+        *error = "--palette takes a palette name or a palette file";
         return false;
       }
+      dialogOption = true;
+      r->paletteChoice = kFirstPaletteFileChoice;
+      r->paletteFile = v;
+      for (const PaletteName& p : kPalettes) {
+        if (std::strcmp(v, p.name) == 0) r->paletteChoice = p.choice, r->paletteFile.clear();
+      }
+    } else if ((v = ValueOf(a, "--options")) != nullptr) {
+      if (*v == '\0') {
+        *error = "--options takes the file that vrixhost gif-options wrote";
+        return false;
+      }
+      r->optionsFile = v;
     } else if (std::strcmp(a, "--animate") == 0) {
       animate = true;
     } else if (std::strcmp(a, "--append") == 0) {
@@ -106,6 +122,12 @@ bool ParseGifExportArgs(int argc, char** argv, GifExportRequest* r, std::string*
   }
   if (animate && append) {
     *error = "--animate starts an animation and --append continues one; give one of them";
+    return false;
+  }
+  if (dialogOption && !r->optionsFile.empty()) {
+    *error =
+        "--options holds what --interlace, --transparent, --dither and --palette would set; "
+        "give either";
     return false;
   }
   if (fileCount != 2) {

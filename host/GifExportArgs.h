@@ -7,6 +7,9 @@
 
 namespace vrixhost {
 
+// The palette choice that the options dialog gives its first palette file.
+constexpr int32_t kFirstPaletteFileChoice = 8;
+
 struct GifExportRequest {
   std::string input;
   std::string output;
@@ -16,7 +19,9 @@ struct GifExportRequest {
   bool hasTransparentIndex = false;  // the host flags this index in the image
   int32_t transparentIndex = 0;
   bool dither = false;
-  int32_t paletteChoice = 0;  // 0 exact, 1-7 built-in
+  int32_t paletteChoice = 0;  // 0 exact, 1-7 built-in, kFirstPaletteFileChoice a file
+  std::string paletteFile;    // read through the stand-in's palette readers
+  std::string optionsFile;    // options saved by vrixhost gif-options
   bool animation = false;
   bool initialFrame = true;  // false: append a frame to an existing animation
   int32_t framesPerSecond = 5;

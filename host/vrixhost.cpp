@@ -12,6 +12,9 @@ const vrixhost::Command kCommands[] = {
      vrixhost::RunClasses},
     {"gif-export", "[OPTIONS] INPUT OUTPUT.gif", "export a picture as a GIF through Palvex.dll",
      vrixhost::RunGifExport},
+    {"gif-options", "[--plugin=Palvex.dll] [--host-path=PATH] OPTIONS.txt",
+     "choose GIF options in Palvex's dialog; gif-export --options=OPTIONS.txt uses them",
+     vrixhost::RunGifOptions},
     // New commands go here, one line each.
 };
 

@@ -190,10 +190,26 @@ TEST(GifExportArgs, OptionsTable) {
   EXPECT_TRUE(r.animation && r.initialFrame);
   EXPECT_EQ(r.paletteChoice, 5);
 
+  // A value that names no built-in palette is a palette file.
+  ASSERT_TRUE(Parse({"--palette=C:\\pal\\ramp.act", "a", "b"}, &r, &error));
+  EXPECT_EQ(r.paletteChoice, vrixhost::kFirstPaletteFileChoice);
+  EXPECT_EQ(r.paletteFile, "C:\\pal\\ramp.act");
+  ASSERT_TRUE(Parse({"--palette=16", "a", "b"}, &r, &error));
+  EXPECT_EQ(r.paletteChoice, 4);
+  EXPECT_TRUE(r.paletteFile.empty());
+
+  ASSERT_TRUE(Parse({"--options=opts.txt", "--animate", "--fps=3", "a", "b"}, &r, &error));
+  EXPECT_EQ(r.optionsFile, "opts.txt");
+  EXPECT_TRUE(r.animation);
+
   const std::vector<std::vector<std::string>> bad = {
       {"only-one"},
       {"a", "b", "c"},
-      {"--palette=plaid", "a", "b"},
+      {"--palette=", "a", "b"},
+      {"--options=", "a", "b"},
+      {"--options=o.txt", "--dither", "a", "b"},
+      {"--transparent=3", "--options=o.txt", "a", "b"},
+      {"--options=o.txt", "--palette=web", "a", "b"},
       {"--fps=0", "a", "b"},
       {"--transparent=256", "a", "b"},
       {"--x=-1", "a", "b"},

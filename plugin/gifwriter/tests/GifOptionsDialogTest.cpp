@@ -439,6 +439,78 @@ TEST_F(GifOptionsFiles, UnreadableFileShowsReadErrorAndKeepsTheChoice) {
   d->ops->Release(d);
 }
 
+// The file name box of the common Open dialog: a combo box in newer
+// layouts, an edit control in older ones.
+HWND FileNameBox(HWND open) {
+  HWND box = GetDlgItem(open, 0x47C);          // cmb13
+  return box ? box : GetDlgItem(open, 0x480);  // edt1
+}
+
+TEST_F(GifOptionsFiles, OtherOpensTheFileDialogWithAFilterPerReader) {
+  // Outside the palette folder, so that only "Other..." can reach it.
+  const std::string elsewhere = root_ + "\\elsewhere.act";
+  WriteBytes(elsewhere, ActPalette());
+  VxDictionary* dictionary = nullptr;
+  std::vector<std::string> filters;
+  int initialFilter = -1, afterCancel = -1, other = -1, afterOpen = -1;
+  bool cancelShowedNothing = false;
+  std::string fileName;
+  const VxStatus status = Run(&dictionary, [&](HWND dialog) {
+    other = static_cast<int>(SendDlgItemMessageA(dialog, 1009, CB_GETCOUNT, 0, 0)) - 1;
+    const auto openOther = [&] {
+      SendDlgItemMessageA(dialog, 1009, CB_SETCURSEL, other, 0);
+      PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(1009, CBN_CLOSEUP),
+                   reinterpret_cast<LPARAM>(GetDlgItem(dialog, 1009)));
+      return FindOwnWindow("Open");
+    };
+    // First look at the filters, then cancel: no message, the choice stays.
+    HWND open = openOther();
+    if (!open) return PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0), void();
+    HWND types = GetDlgItem(open, 0x470);  // cmb1, the file types
+    const int n = static_cast<int>(SendMessageA(types, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < n; ++i) {
+      char item[256] = "";
+      SendMessageA(types, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
+      filters.push_back(item);
+    }
+    initialFilter = static_cast<int>(SendMessageA(types, CB_GETCURSEL, 0, 0));
+    PostMessageA(open, WM_COMMAND, IDCANCEL, 0);
+    for (int i = 0; i < 200 && IsWindow(open); ++i) Sleep(10);
+    Sleep(100);
+    cancelShowedNothing = FindWindowA("#32770", "Read Error") == nullptr;
+    afterCancel = static_cast<int>(SendDlgItemMessageA(dialog, 1009, CB_GETCURSEL, 0, 0));
+
+    // Then choose the file.
+    open = openOther();
+    if (!open) return PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0), void();
+    SetWindowTextA(FileNameBox(open), elsewhere.c_str());
+    PostMessageA(open, WM_COMMAND, IDOK, 0);
+    for (int i = 0; i < 300 && IsWindow(open); ++i) Sleep(10);
+    Sleep(100);
+    afterOpen = static_cast<int>(SendDlgItemMessageA(dialog, 1009, CB_GETCURSEL, 0, 0));
+    fileName = Text(GetDlgItem(dialog, 1010));
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+  });
+  DeleteFileA(elsewhere.c_str());
+  ASSERT_EQ(VX_OK, status);
+  ASSERT_EQ(4u, filters.size());  // three readers, then "All Files"
+  EXPECT_EQ("All Files (*.*)", filters.back());
+  for (size_t i = 0; i < 3; ++i)
+    EXPECT_NE(std::string::npos, filters[i].find(" (*.")) << filters[i];
+  EXPECT_EQ(3, initialFilter);
+  EXPECT_TRUE(cancelShowedNothing);
+  EXPECT_EQ(1, afterCancel);  // a fresh dictionary's "Web"
+  EXPECT_EQ(other, afterOpen);
+  EXPECT_EQ("elsewhere.act", fileName);
+  HostDictionary* d = static_cast<HostDictionary*>(dictionary);
+  int32_t choice = -1, size = -1;
+  d->Get(VX_DICT_INT32, &choice, 4, "PixelFormatRegKey_OverridePalette");
+  d->Get(VX_DICT_INT32, &size, 4, "PixelFormatRegKey_PaletteSize");
+  EXPECT_EQ(other, choice);
+  EXPECT_EQ(256, size);
+  dictionary->ops->Release(dictionary);
+}
+
 }  // namespace
 
 namespace {

@@ -302,6 +302,9 @@ TEST(GifExportCommand, WritesAppendsAndNeverLeavesHalfFiles) {
   // Bad input, bad options: errors, and the animation is untouched.
   EXPECT_EQ(RunVrixhost("gif-export " + plugin + "--append \"" + bad + "\" \"" + gif + "\""), 1);
   EXPECT_EQ(RunVrixhost("gif-export " + plugin + "--palette=plaid \"" + bmp + "\" \"" + gif + "\""),
+            1);  // neither a built-in palette nor a readable palette file
+  EXPECT_EQ(RunVrixhost("gif-export " + plugin + "--transparent --options=o.txt \"" + bmp +
+                        "\" \"" + gif + "\""),
             2);
   EXPECT_EQ(ReadFile(gif), two);
   const std::string fresh = TempPath("fresh.gif");
@@ -312,6 +315,60 @@ TEST(GifExportCommand, WritesAppendsAndNeverLeavesHalfFiles) {
   // Appending to something that is not an animation is refused.
   EXPECT_EQ(RunVrixhost("gif-export " + plugin + "--append \"" + bmp + "\" \"" + bmp + "\""), 1);
   for (const std::string& p : {bmp, gif, bad}) DeleteFileA(p.c_str());
+}
+
+// The colour table the image is drawn with.
+const Bytes& TableOf(const giftest::DecodedGif& g) {
+  return g.images[0].localTable.empty() ? g.globalTable : g.images[0].localTable;
+}
+
+TEST(GifExportCommand, PaletteFilesAndSavedOptions) {
+  const Bytes px = giftest::LetterF(10, 8, 3);
+  const std::string bmp = TempPath("in.bmp"), gif = TempPath("out.gif");
+  const std::string act = TempPath("ramp.act"), options = TempPath("options.txt");
+  WriteFile(bmp, Bmp24(10, 8, px));
+  Bytes ramp;
+  for (int i = 0; i < 256; ++i) ramp.insert(ramp.end(), {uint8_t(i), uint8_t(255 - i), 7});
+  WriteFile(act, ramp);
+  const std::string plugin = std::string("--plugin=\"") + PALVEX_PATH + "\" ";
+
+  // A palette file read by the host's readers is the image's colour table.
+  ASSERT_EQ(RunVrixhost("gif-export " + plugin + "--palette=\"" + act + "\" \"" + bmp + "\" \"" +
+                        gif + "\""),
+            0);
+  giftest::DecodedGif g = giftest::ReadGif(ReadFile(gif));
+  ASSERT_TRUE(g.ok) << g.error;
+  EXPECT_EQ(ramp, TableOf(g));
+
+  // Options as gif-options saves them: interlaced, the 16-colour palette.
+  const std::string saved =
+      "# saved by the dialog\n"
+      "PixelFormat_Interlaced bool 1\n"
+      "PixelFormatRegKey_Transparent bool 0\n"
+      "PixelFormatRegKey_Dither bool 0\n"
+      "PixelFormatRegKey_OverridePalette int 4\n"
+      "PixelFormatRegKey_PaletteSize int 16\n"
+      "PixelFormatRegKey_Palette bytes " +
+      std::string(16 * 16, '0') +
+      "\n"
+      "PixelFormatRegKey_TransparentIndex int 15\n";
+  WriteFile(options, Bytes(saved.begin(), saved.end()));
+  ASSERT_EQ(RunVrixhost("gif-export " + plugin + "--options=\"" + options + "\" \"" + bmp +
+                        "\" \"" + gif + "\""),
+            0);
+  g = giftest::ReadGif(ReadFile(gif));
+  ASSERT_TRUE(g.ok) << g.error;
+  EXPECT_EQ(0x40, g.images[0].packed & 0x40);  // interlaced
+  EXPECT_EQ(16u * 3, TableOf(g).size());       // the saved palette's 16 entries
+
+  // A damaged options file is reported and writes nothing.
+  WriteFile(options, Bytes{'X', ' ', 'i', 'n', 't', ' ', '?', '\n'});
+  DeleteFileA(gif.c_str());
+  EXPECT_EQ(RunVrixhost("gif-export " + plugin + "--options=\"" + options + "\" \"" + bmp +
+                        "\" \"" + gif + "\""),
+            1);
+  EXPECT_EQ(GetFileAttributesA(gif.c_str()), INVALID_FILE_ATTRIBUTES);
+  for (const std::string& p : {bmp, gif, act, options}) DeleteFileA(p.c_str());
 }
 
 }  // namespace
