@@ -101,7 +101,7 @@ VxStatus HostDictionary::Get(uint32_t type, void* buffer, uint32_t size, const c
     case VX_DICT_TEXT:
       // The buffer must hold the text and its NUL.
       if (size < v->bytes.size() + 1) return VX_E_INVALIDARG;
-      std::memcpy(buffer, v->bytes.data(), v->bytes.size());
+      if (!v->bytes.empty()) std::memcpy(buffer, v->bytes.data(), v->bytes.size());
       static_cast<char*>(buffer)[v->bytes.size()] = '\0';
       return VX_OK;
     case VX_DICT_BYTES:

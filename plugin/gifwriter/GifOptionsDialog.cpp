@@ -3,6 +3,7 @@
 #include <commdlg.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "plugin/frame/InterfaceObject.h"
@@ -267,9 +268,12 @@ void OnPaletteCombo(HWND dialog) {
 void OnIndexEdit(HWND dialog) {
   char text[32] = "";
   GetDlgItemTextA(dialog, kIdIndexEdit, text, sizeof text);
-  int value = 0;
-  if (std::sscanf(text, "%d", &value) != 1) return;
-  const int clamped = value < 0 ? 0 : value > 255 ? 255 : value;
+  // Read like "%d" (leading blanks, a sign, digits, anything after), but a
+  // number too long for an int saturates instead of being undefined.
+  char* end = nullptr;
+  const long value = std::strtol(text, &end, 10);
+  if (end == text) return;
+  const int clamped = value < 0 ? 0 : value > 255 ? 255 : static_cast<int>(value);
   gif::PaletteSpec& palette = GifDialogPalette();
   if (clamped == palette.transparentIndex) return;
   palette.transparentIndex = static_cast<int16_t>(clamped);

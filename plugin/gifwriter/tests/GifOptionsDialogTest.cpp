@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstring>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -120,6 +121,8 @@ class GifOptionsDialog : public testing::Test {
 
 TEST_F(GifOptionsDialog, FreshDictionaryStartsOnWebAndCancelWritesNothing) {
   VxDictionary* dictionary = nullptr;
+  const int32_t choiceBefore = State()->settings.options.paletteChoice;
+  const gif::PaletteSpec paletteBefore = State()->settings.working;
   int selection = -1;
   std::string index, caption;
   std::vector<std::string> names;
@@ -132,9 +135,13 @@ TEST_F(GifOptionsDialog, FreshDictionaryStartsOnWebAndCancelWritesNothing) {
       SendDlgItemMessageA(dialog, 1009, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(name));
       names.push_back(name);
     }
+    SelectPalette(dialog, 4);  // a change the user then cancels
     PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
   });
   EXPECT_EQ(VX_E_CANCELLED, status);
+  // Cancel leaves the export's options as they were, palette included.
+  EXPECT_EQ(choiceBefore, State()->settings.options.paletteChoice);
+  EXPECT_EQ(0, std::memcmp(&paletteBefore, &State()->settings.working, sizeof paletteBefore));
   EXPECT_EQ(1, selection);
   EXPECT_EQ("32", index);
   ASSERT_GE(names.size(), 8u);
@@ -232,13 +239,15 @@ TEST_F(GifOptionsDialog, IndexFieldClampsAndClicksPickCells) {
     look(dialog);
     Click(dialog, 4, 4);
     look(dialog);
+    TypeIndex(dialog, "99999999999");  // beyond any int
+    look(dialog);
     PostMessageA(dialog, WM_COMMAND, IDOK, 0);
   });
   ASSERT_EQ(VX_OK, status);
   const Step expected[] = {{"255", 3}, {"0", 1},  {"33", 2}, {"33", 2},
-                           {"0", 1},   {"33", 2}, {"0", 1}};
-  ASSERT_EQ(7u, steps.size());
-  for (size_t i = 0; i < 7; ++i) {
+                           {"0", 1},   {"33", 2}, {"0", 1},  {"255", 3}};
+  ASSERT_EQ(std::size(expected), steps.size());
+  for (size_t i = 0; i < steps.size(); ++i) {
     SCOPED_TRACE(i);
     EXPECT_EQ(expected[i].text, steps[i].text);
     EXPECT_EQ(expected[i].caret, steps[i].caret);
@@ -246,7 +255,7 @@ TEST_F(GifOptionsDialog, IndexFieldClampsAndClicksPickCells) {
   HostDictionary* d = static_cast<HostDictionary*>(dictionary);
   int32_t index = -1;
   EXPECT_EQ(VX_OK, d->Get(VX_DICT_INT32, &index, 4, "PixelFormatRegKey_TransparentIndex"));
-  EXPECT_EQ(0, index);
+  EXPECT_EQ(255, index);
   dictionary->ops->Release(dictionary);
 }
 
