@@ -35,6 +35,9 @@ test-windows: wintest-build
 	@echo "== Windows tests under Wine ($(WIN_TEST_PRESET) build) =="
 	@scripts/wine-run --prefix build/$(WIN_TEST_PRESET)/wineprefix --init
 	@ctest --preset $(WIN_TEST_PRESET) -j2
+	@if [ "$(WIN_TEST_PRESET)" != win32 ]; then \
+	  echo "== win32 product checks that need no Wine =="; \
+	  ctest --preset win32 -L no-wine; fi
 
 test: test-native test-windows
 	@echo "make test: native and Windows ($(WIN_TEST_PRESET)) tests passed"
