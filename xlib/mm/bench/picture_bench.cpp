@@ -2,6 +2,9 @@
 //   picture_bench make-rle8 FILE W H   writes an RLE8 BMP of a photo-like picture
 //   picture_bench decode FILE          reads and decodes a BMP (timed as a process)
 //   picture_bench decode-inner FILE    the RLE8 decoder alone into a touched block
+//   picture_bench fresh-block BYTES    only takes a zeroed block and touches each
+//                                      page: what a decoded picture of that size
+//                                      costs a process before any decoding
 //   picture_bench convert [RUNS]       a 640 x 480 8-bit picture to a movie versus
 //                                      compress2 at level 9 of the same table and rows
 #include <zlib.h>
@@ -161,6 +164,15 @@ int DecodeInner(const char* path, int runs) {
   return 0;
 }
 
+int FreshBlock(size_t bytes) {
+  uint8_t* block = static_cast<uint8_t*>(std::calloc(bytes ? bytes : 1, 1));
+  if (!block) return 1;
+  for (size_t i = 0; i < bytes; i += 4096) block[i] = static_cast<uint8_t>(i >> 12);
+  std::printf("%u\n", block[bytes / 2]);
+  std::free(block);
+  return 0;
+}
+
 int Convert(int runs) {
   const uint32_t w = 640, h = 480;
   std::vector<RGBQUAD> colors(256);
@@ -226,7 +238,11 @@ int main(int argc, char** argv) {
                     static_cast<uint32_t>(std::atoi(argv[4])));
   if (cmd == "decode" && argc == 3) return Decode(argv[2]);
   if (cmd == "decode-inner" && argc == 3) return DecodeInner(argv[2], 9);
+  if (cmd == "fresh-block" && argc == 3)
+    return FreshBlock(static_cast<size_t>(std::strtoull(argv[2], nullptr, 10)));
   if (cmd == "convert") return Convert(argc > 2 ? std::atoi(argv[2]) : 15);
-  std::fprintf(stderr, "usage: picture_bench make-rle8 FILE W H | decode FILE | convert [RUNS]\n");
+  std::fprintf(stderr,
+               "usage: picture_bench make-rle8 FILE W H | decode FILE | decode-inner FILE | "
+               "fresh-block BYTES | convert [RUNS]\n");
   return 2;
 }
