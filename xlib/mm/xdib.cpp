@@ -13,8 +13,9 @@ namespace {
 // Largest pixel block we agree to hold. Keeps every size below in 32 bits
 // on both targets and far above any picture the saver shows.
 constexpr uint64_t kMaxBlockBytes = 0x7FFFFFFF;
-// First helping when a source cannot tell how much is left.
-constexpr size_t kFirstChunk = size_t(1) << 20;
+// Helping in which run-length data is read and decoded. Holds any single
+// step (at most 258 bytes), so every refill lets the decoder move on.
+constexpr size_t kRleChunk = size_t(1) << 16;
 // Largest single read handed to a source (its result is a long).
 constexpr uint32_t kMaxReadBytes = uint32_t(1) << 30;
 
@@ -60,42 +61,149 @@ long ReadSome(XDibSource& src, void* buffer, size_t count) {
   return static_cast<long>(done);
 }
 
-// Reads up to claim bytes into a new block. The block grows with the data
-// that really arrives, so a header that claims gigabytes in a small file
-// costs only the file's own length.
-int ReadClaimed(XDibSource& src, uint32_t claim, uint8_t** block, size_t* got) {
-  *block = nullptr;
-  *got = 0;
-  const int64_t avail = src.Remaining();
-  size_t cap = claim;
-  if (avail >= 0 && static_cast<uint64_t>(avail) < cap) cap = static_cast<size_t>(avail);
-  if (avail < 0 && cap > kFirstChunk) cap = kFirstChunk;
-  uint8_t* buf = static_cast<uint8_t*>(std::malloc(cap ? cap : 1));
-  if (!buf) return XERR_NOMEM;
-  size_t n = 0;
+// Where the run-length decoder has got to, so that it can take its input in
+// helpings: offset of the current row in the output, and the pixel position
+// in that row. Both only grow, and every write is checked against the
+// output's size first.
+struct RleCursor {
+  uint64_t row = 0;
+  uint64_t x = 0;
+};
+
+constexpr int kRleEnd = -1;   // the end-of-bitmap mark was decoded
+constexpr int kRleMore = -2;  // the next step is not whole in this helping
+
+// Decodes the steps of in[0..inSize) from the cursor on. With last false
+// more input follows: a step cut at the end of the helping is left for the
+// next one (*used tells where it starts) instead of being damage.
+int DecodeSteps(const uint8_t* in, size_t inSize, bool last, size_t* used, RleCursor& at,
+                uint8_t* out, DWORD rowBytes, uint64_t outSize, int bitCount,
+                const volatile int* abortFlag) {
+  size_t pos = 0;
   for (;;) {
-    if (n == cap) {
-      if (avail >= 0 || cap == claim) break;
-      const size_t grown = claim - cap < cap ? claim : cap * 2;
-      uint8_t* bigger = static_cast<uint8_t*>(std::realloc(buf, grown));
-      if (!bigger) {
-        std::free(buf);
-        return XERR_NOMEM;
+    const size_t step = pos;
+    // A cut step: more to come, or the stream ended without its mark.
+    auto cut = [&] {
+      *used = step;
+      return last ? XERR_FORMAT : kRleMore;
+    };
+    if (abortFlag && *abortFlag) return XERR_FORMAT;
+    if (inSize - pos < 2) return cut();
+    const unsigned count = in[pos];
+    const unsigned value = in[pos + 1];
+    if (count > 0) {
+      pos += 2;
+      if (bitCount == 8) {
+        const uint64_t to = at.row + at.x;
+        if (to > outSize || count > outSize - to) return XERR_FORMAT;
+        std::memset(out + to, static_cast<int>(value), count);
+      } else {
+        if (at.row + (at.x + count - 1) / 2 >= outSize) return XERR_FORMAT;
+        const unsigned nibbles[2] = {value >> 4, value & 0x0F};
+        for (unsigned i = 0; i < count; ++i) {
+          const uint64_t px = at.x + i;
+          uint8_t* b = out + at.row + px / 2;
+          if (px & 1)
+            *b = static_cast<uint8_t>((*b & 0xF0) | nibbles[i & 1]);
+          else
+            *b = static_cast<uint8_t>(nibbles[i & 1] << 4);
+        }
       }
-      buf = bigger;
-      cap = grown;
+      at.x += count;
+    } else if (value == 0) {  // end of line
+      pos += 2;
+      at.row += rowBytes;
+      at.x = 0;
+    } else if (value == 1) {  // end of bitmap
+      *used = pos + 2;
+      return kRleEnd;
+    } else if (value == 2) {  // delta
+      if (inSize - pos < 4) return cut();
+      at.x += in[pos + 2];
+      at.row += static_cast<uint64_t>(in[pos + 3]) * rowBytes;
+      pos += 4;
+    } else {
+      // Absolute run, padded to 16 bits. Only the last helping may lack the
+      // padding byte.
+      const size_t bytes = bitCount == 8 ? value : (value + 1) / 2;
+      const size_t need = 2 + bytes + (last ? 0 : (bytes & 1));
+      if (inSize - pos < need) return cut();
+      const uint8_t* src = in + pos + 2;
+      if (bitCount == 8) {
+        const uint64_t to = at.row + at.x;
+        if (to > outSize || value > outSize - to) return XERR_FORMAT;
+        std::memcpy(out + to, src, value);
+      } else {
+        if (at.row + (at.x + value - 1) / 2 >= outSize) return XERR_FORMAT;
+        for (unsigned i = 0; i < value; ++i) {
+          const unsigned nibble = (i & 1) ? (src[i / 2] & 0x0F) : (src[i / 2] >> 4);
+          const uint64_t px = at.x + i;
+          uint8_t* b = out + at.row + px / 2;
+          if (px & 1)
+            *b = static_cast<uint8_t>((*b & 0xF0) | nibble);
+          else
+            *b = static_cast<uint8_t>(nibble << 4);
+        }
+      }
+      at.x += value;
+      pos += 2 + bytes + (bytes & 1);
+      if (pos > inSize) pos = inSize;
     }
-    const size_t want = cap - n < kMaxReadBytes ? cap - n : kMaxReadBytes;
-    const long r = src.Read(buf + n, static_cast<uint32_t>(want));
-    if (r < 0) {
-      std::free(buf);
-      return XERR_READ;
-    }
-    if (r == 0) break;
-    n += static_cast<size_t>(r);
   }
-  *block = buf;
-  *got = n;
+}
+
+// Reads the run-length data (at most claim bytes, as far as the source has
+// them) in fixed helpings and decodes it into a new block. The source is
+// read to the claim or its end whatever the data holds, so a failed read is
+// reported as such, as when the data was read whole before decoding.
+int ReadRle(XDIB* dib, XDibSource& src, uint32_t claim, const volatile int* abortFlag) {
+  const BITMAPINFOHEADER& h = dib->bmiHeader;
+  const size_t outSize = static_cast<size_t>(dib->rowBytes) * static_cast<DWORD>(h.biHeight);
+  uint8_t* chunk = static_cast<uint8_t*>(std::malloc(kRleChunk));
+  if (!chunk) return XERR_NOMEM;
+  // Pixels the stream skips are cleared to index 0.
+  uint8_t* out = static_cast<uint8_t*>(std::calloc(outSize ? outSize : 1, 1));
+  int result = out ? kRleMore : XERR_NOMEM;
+  RleCursor at;
+  size_t have = 0;
+  uint64_t left = claim;
+  bool ended = false;
+  for (;;) {
+    while (!ended && have < kRleChunk && left > 0) {
+      const size_t want = kRleChunk - have < left ? kRleChunk - have : static_cast<size_t>(left);
+      const long r = src.Read(chunk + have, static_cast<uint32_t>(want));
+      if (r < 0) {
+        std::free(chunk);
+        std::free(out);
+        return XERR_READ;
+      }
+      if (r == 0) ended = true;
+      have += static_cast<size_t>(r);
+      left -= static_cast<uint64_t>(r);
+    }
+    const bool last = ended || left == 0;
+    if (result == kRleMore) {
+      size_t used = 0;
+      result = DecodeSteps(chunk, have, last, &used, at, out, dib->rowBytes, outSize, h.biBitCount,
+                           abortFlag);
+      if (result == kRleMore) {
+        std::memmove(chunk, chunk + used, have - used);
+        have -= used;
+        continue;
+      }
+    }
+    // Decoded or failed: the rest is read only to find a failing read.
+    have = 0;
+    if (last) break;
+  }
+  std::free(chunk);
+  if (result != kRleEnd) {
+    std::free(out);
+    return result == XERR_NOMEM ? XERR_NOMEM : XERR_FORMAT;
+  }
+  dib->bits = out;
+  dib->bmiHeader.biCompression = BI_RGB;
+  dib->bmiHeader.biSizeImage = 0;
   return XERR_OK;
 }
 
@@ -193,72 +301,11 @@ int xdibDecodeRLE(const uint8_t* in, size_t inSize, uint8_t* out, DWORD rowBytes
                   int bitCount, const volatile int* abortFlag) {
   ASSERT(bitCount == 8 || bitCount == 4);
   const uint64_t outSize = static_cast<uint64_t>(rowBytes) * height;
-  // row: offset of the current row in out; x: pixel position in that row.
-  // Both only grow, and every write is checked against outSize first.
-  uint64_t row = 0;
-  uint64_t x = 0;
-  size_t pos = 0;
-  for (;;) {
-    if (abortFlag && *abortFlag) return XERR_FORMAT;
-    if (inSize - pos < 2) return XERR_FORMAT;
-    const unsigned count = in[pos];
-    const unsigned value = in[pos + 1];
-    pos += 2;
-    if (count > 0) {
-      if (bitCount == 8) {
-        const uint64_t at = row + x;
-        if (at > outSize || count > outSize - at) return XERR_FORMAT;
-        std::memset(out + at, static_cast<int>(value), count);
-      } else {
-        if (row + (x + count - 1) / 2 >= outSize) return XERR_FORMAT;
-        const unsigned nibbles[2] = {value >> 4, value & 0x0F};
-        for (unsigned i = 0; i < count; ++i) {
-          const uint64_t px = x + i;
-          uint8_t* b = out + row + px / 2;
-          if (px & 1)
-            *b = static_cast<uint8_t>((*b & 0xF0) | nibbles[i & 1]);
-          else
-            *b = static_cast<uint8_t>(nibbles[i & 1] << 4);
-        }
-      }
-      x += count;
-    } else if (value == 0) {  // end of line
-      row += rowBytes;
-      x = 0;
-    } else if (value == 1) {  // end of bitmap
-      return XERR_OK;
-    } else if (value == 2) {  // delta
-      if (inSize - pos < 2) return XERR_FORMAT;
-      x += in[pos];
-      row += static_cast<uint64_t>(in[pos + 1]) * rowBytes;
-      pos += 2;
-    } else if (bitCount == 8) {  // absolute run, padded to 16 bits
-      if (inSize - pos < value) return XERR_FORMAT;
-      const uint64_t at = row + x;
-      if (at > outSize || value > outSize - at) return XERR_FORMAT;
-      std::memcpy(out + at, in + pos, value);
-      x += value;
-      pos += value + (value & 1);
-      if (pos > inSize) pos = inSize;
-    } else {
-      const unsigned bytes = (value + 1) / 2;
-      if (inSize - pos < bytes) return XERR_FORMAT;
-      if (row + (x + value - 1) / 2 >= outSize) return XERR_FORMAT;
-      for (unsigned i = 0; i < value; ++i) {
-        const unsigned src = in[pos + i / 2];
-        const unsigned nibble = (i & 1) ? (src & 0x0F) : (src >> 4);
-        const uint64_t px = x + i;
-        uint8_t* b = out + row + px / 2;
-        if (px & 1)
-          *b = static_cast<uint8_t>((*b & 0xF0) | nibble);
-        else
-          *b = static_cast<uint8_t>(nibble << 4);
-      }
-      x += value;
-      pos += bytes + (bytes & 1);
-      if (pos > inSize) pos = inSize;
-    }
-  }
+  RleCursor at;
+  size_t used = 0;
+  const int rc =
+      DecodeSteps(in, inSize, true, &used, at, out, rowBytes, outSize, bitCount, abortFlag);
+  return rc == kRleEnd ? XERR_OK : rc;
 }
 
 int xdibDecodeRecord(XDIB* dib, size_t inSize, const volatile int* abortFlag) {
@@ -339,17 +386,7 @@ int xdibReadWith(XDIB* dib, XDibSource& src, const XDibReadOptions& options) {
     return XERR_OK;
   }
 
-  uint8_t* encoded = nullptr;
-  size_t got = 0;
-  const int rc = ReadClaimed(src, h.biSizeImage, &encoded, &got);
-  if (rc != XERR_OK) return rc;
-  dib->bits = encoded;
-  const int decoded = xdibDecodeRecord(dib, got, options.abortFlag);
-  if (decoded != XERR_OK) {
-    xdibFree(dib);
-    return decoded;
-  }
-  return XERR_OK;
+  return ReadRle(dib, src, h.biSizeImage, options.abortFlag);
 }
 
 void xdibFree(XDIB* dib) {

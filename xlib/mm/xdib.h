@@ -45,9 +45,7 @@ class XDibSource {
   // Reads up to count bytes. Returns the bytes read (fewer only at the end
   // of the data), or -1 when the read failed.
   virtual long Read(void* buffer, uint32_t count) = 0;
-  // Bytes left from the current position, or -1 when not known. Lets the
-  // loader size blocks by what is really there instead of what a header
-  // claims.
+  // Bytes left from the current position, or -1 when not known.
   virtual int64_t Remaining() { return -1; }
 
  protected:

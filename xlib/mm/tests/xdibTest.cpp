@@ -481,4 +481,171 @@ TEST(XdibStdioSource, ReadsLikeMemory) {
   }
 }
 
+// Run-length data longer than the loader's read helping, with every kind of
+// step, the expected picture built alongside. firstRowSteps single-pixel
+// runs open the stream, so that later steps (and the padding of absolute
+// runs) fall on every even offset across a helping's end.
+struct RleStream {
+  std::vector<uint8_t> data;
+  std::vector<uint8_t> pixels;  // expected: one byte a pixel (8 bits) or nibble (4 bits)
+  uint32_t width = 0;
+  uint32_t height = 0;
+};
+
+RleStream MakeLongRle(int bits, uint32_t firstRowSteps, uint32_t seed) {
+  RleStream r;
+  r.width = 300;
+  uint32_t state = seed * 2654435761u + 1;
+  auto next = [&state](uint32_t n) {
+    state = state * 1103515245u + 12345u;
+    return (state >> 8) % n;
+  };
+  const uint8_t mask = bits == 8 ? 0xFF : 0x0F;
+  std::vector<uint8_t> row;
+  const uint32_t kCycle[3] = {0, 3, 7};  // run, absolute run, delta
+  uint32_t cycle = 0;
+  auto endRow = [&] {
+    row.resize(r.width, 0);
+    r.pixels.insert(r.pixels.end(), row.begin(), row.end());
+    row.clear();
+    r.height += 1;
+  };
+  for (uint32_t i = 0; i < firstRowSteps; ++i) {
+    const uint8_t v = static_cast<uint8_t>(next(256));
+    r.data.insert(r.data.end(), {1, v});
+    row.push_back(static_cast<uint8_t>((bits == 8 ? v : v >> 4) & mask));
+  }
+  r.data.insert(r.data.end(), {0, 0});
+  endRow();
+  while (r.data.size() < 67000) {
+    while (row.size() < r.width) {
+      const uint32_t room = r.width - static_cast<uint32_t>(row.size());
+      // Short steps of each kind in turn around the first helping's end, so
+      // that each kind is cut there at every offset as the prefix grows.
+      const bool nearCut = r.data.size() + 600 > 65536 && r.data.size() < 65536 + 300;
+      const uint32_t kind = nearCut ? kCycle[cycle++ % 3] : next(8);
+      if (kind < 3) {  // run
+        const uint32_t n = 1 + next(room < 255 ? room : 255);
+        const uint8_t v = static_cast<uint8_t>(next(256));
+        r.data.insert(r.data.end(), {static_cast<uint8_t>(n), v});
+        for (uint32_t k = 0; k < n; ++k)
+          row.push_back(bits == 8 ? v : static_cast<uint8_t>((k & 1) ? v & 0x0F : v >> 4));
+      } else if (kind < 7 && room >= 3) {  // absolute run, padded to 16 bits
+        const uint32_t most = nearCut ? 9 : 255;
+        const uint32_t n = 3 + next((room < most ? room : most) - 2);
+        r.data.insert(r.data.end(), {0, static_cast<uint8_t>(n)});
+        const uint32_t bytes = bits == 8 ? n : (n + 1) / 2;
+        for (uint32_t k = 0; k < bytes; ++k) {
+          const uint8_t b = static_cast<uint8_t>(next(256));
+          r.data.push_back(b);
+          if (bits == 8) {
+            row.push_back(b);
+          } else {
+            row.push_back(b >> 4);
+            if (2 * k + 1 < n) row.push_back(b & 0x0F);
+          }
+        }
+        if (bytes & 1) r.data.push_back(0);
+      } else if (kind >= 6 && bits == 8 && room > 1) {  // delta: skipped pixels stay 0
+        const uint32_t dx = 1 + next(room - 1 < 40 ? room - 1 : 40);
+        r.data.insert(r.data.end(), {0, 2, static_cast<uint8_t>(dx), 0});
+        row.resize(row.size() + dx, 0);
+      }
+    }
+    r.data.insert(r.data.end(), {0, 0});
+    endRow();
+  }
+  r.data.insert(r.data.end(), {0, 1});
+  return r;
+}
+
+// The decoded block as pixels, one byte a pixel or nibble.
+std::vector<uint8_t> Unpack(const XDIB& dib, int bits) {
+  const uint32_t w = static_cast<uint32_t>(dib.bmiHeader.biWidth);
+  std::vector<uint8_t> px(static_cast<size_t>(w) * static_cast<uint32_t>(dib.bmiHeader.biHeight));
+  uint8_t* to = px.data();
+  for (int32_t y = 0; y < dib.bmiHeader.biHeight; ++y) {
+    const uint8_t* row = dib.bits + static_cast<size_t>(y) * dib.rowBytes;
+    for (uint32_t x = 0; x < w; ++x)
+      *to++ = bits == 8 ? row[x] : ((x & 1) ? row[x / 2] & 0x0F : row[x / 2] >> 4);
+  }
+  return px;
+}
+
+std::vector<uint8_t> LongRleBmp(const RleStream& r, int bits) {
+  BmpFields f;
+  f.width = static_cast<int32_t>(r.width);
+  f.height = static_cast<int32_t>(r.height);
+  f.bitCount = static_cast<uint16_t>(bits);
+  f.compression = bits == 8 ? BI_RLE8 : BI_RLE4;
+  return MakeBmp(f, bits == 8 ? 256 : 16, r.data);
+}
+
+TEST(XdibReadFrom, LongRunLengthDataAtEveryOffset) {
+  for (int bits : {8, 4}) {
+    for (uint32_t steps = 0; steps < 140; ++steps) {
+      const RleStream r = MakeLongRle(bits, steps, static_cast<uint32_t>(bits));
+      Loaded l(LongRleBmp(r, bits));
+      ASSERT_EQ(l.rc, XERR_OK) << bits << " bits, " << steps << " steps";
+      ASSERT_EQ(Unpack(l.dib, bits), r.pixels) << bits << " bits, " << steps << " steps";
+    }
+  }
+}
+
+// Hands out at most a few bytes a call, and fails once past failAt.
+class TrickleSource final : public XDibSource {
+ public:
+  TrickleSource(const std::vector<uint8_t>& bytes, size_t failAt)
+      : m_Bytes(bytes), m_FailAt(failAt) {}
+  long Read(void* buffer, uint32_t count) override {
+    if (m_Pos >= m_FailAt) return -1;
+    size_t n = (m_FailAt < m_Bytes.size() ? m_FailAt : m_Bytes.size()) - m_Pos;
+    if (n > count) n = count;
+    if (n > 1000) n = 1000;
+    std::memcpy(buffer, m_Bytes.data() + m_Pos, n);
+    m_Pos += n;
+    return static_cast<long>(n);
+  }
+
+ private:
+  const std::vector<uint8_t>& m_Bytes;
+  size_t m_FailAt;
+  size_t m_Pos = 0;
+};
+
+TEST(XdibReadFrom, LongRunLengthDataInShortReadsAndFailedReads) {
+  const RleStream r = MakeLongRle(8, 11, 3);
+  std::vector<uint8_t> bytes = LongRleBmp(r, 8);
+  {
+    TrickleSource src(bytes, bytes.size() + 1);
+    XDIB dib;
+    std::memset(&dib, 0, sizeof dib);
+    ASSERT_EQ(xdibReadFrom(&dib, src, true), XERR_OK);
+    EXPECT_EQ(Unpack(dib, 8), r.pixels);
+    xdibFree(&dib);
+  }
+  // Bytes after the end mark that the image size still claims are read, so
+  // a read failing there fails the load; so does one in damaged data.
+  bytes.insert(bytes.end(), 5000, 0);
+  const uint32_t claim = static_cast<uint32_t>(r.data.size() + 5000);
+  std::memcpy(&bytes[34], &claim, 4);
+  // Three deltas of 255 rows at the start: the next run lands past the block.
+  ASSERT_LT(r.height, 765u);
+  std::vector<uint8_t> damaged = bytes;
+  for (size_t i = 0; i < 3; ++i) {
+    const uint8_t delta[4] = {0, 2, 0, 255};
+    std::memcpy(&damaged[54 + 1024 + 4 * i], delta, 4);
+  }
+  for (const std::vector<uint8_t>* b : {&bytes, &damaged}) {
+    TrickleSource src(*b, b->size() - 10);
+    XDIB dib;
+    std::memset(&dib, 0, sizeof dib);
+    EXPECT_EQ(xdibReadFrom(&dib, src, true), XERR_READ);
+    EXPECT_EQ(dib.bits, nullptr);
+    TrickleSource whole(*b, b->size() + 1);
+    EXPECT_EQ(xdibReadFrom(&dib, whole, true), b == &bytes ? XERR_OK : XERR_FORMAT);
+    xdibFree(&dib);
+  }
+}
+
 }  // namespace
