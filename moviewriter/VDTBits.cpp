@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <vector>
 
 #include "clib/Assert.h"
 
@@ -56,11 +55,6 @@ VDTDefineBitsLosslessBase::VDTDefineBitsLosslessBase(U8 format_, U32 width_, U32
   }
   ASSERT(tableBytes == 0 || colorTable != nullptr);
   ASSERT(pixelBytes == 0 || pixels != nullptr);
-  std::vector<U8> raw(static_cast<size_t>(n));
-  if (tableBytes) std::memcpy(raw.data(), colorTable, static_cast<size_t>(tableBytes));
-  if (pixelBytes) {
-    std::memcpy(raw.data() + tableBytes, pixels, static_cast<size_t>(pixelBytes));
-  }
   uncompressedSize = static_cast<U32>(n);
 
   // Room for the worst case: the historical n + n/100 + 12, or zlib's own
@@ -68,15 +62,32 @@ VDTDefineBitsLosslessBase::VDTDefineBitsLosslessBase(U8 format_, U32 width_, U32
   uLong capacity = static_cast<uLong>(n + n / 100 + 12);
   capacity = std::max(capacity, compressBound(static_cast<uLong>(n)));
   compressedData = new U8[capacity];
-  uLongf outLen = capacity;
-  int rc = compress2(compressedData, &outLen, raw.data(), static_cast<uLong>(n), 9);
+  // Table and pixels go to the compressor as two pieces of one stream: the
+  // same bytes compress2 makes of them joined, without a joined copy (a
+  // fresh block of the picture's size costs more than the copy itself).
+  z_stream z;
+  std::memset(&z, 0, sizeof z);
+  int rc = deflateInit(&z, 9);
+  if (rc == Z_OK) {
+    z.next_out = compressedData;
+    z.avail_out = static_cast<uInt>(capacity);
+    z.next_in = const_cast<U8*>(colorTable);
+    z.avail_in = static_cast<uInt>(tableBytes);
+    if (tableBytes) rc = deflate(&z, Z_NO_FLUSH);
+    if (rc == Z_OK) {
+      z.next_in = const_cast<U8*>(pixels);
+      z.avail_in = static_cast<uInt>(pixelBytes);
+      rc = deflate(&z, Z_FINISH) == Z_STREAM_END ? Z_OK : Z_BUF_ERROR;
+    }
+    const uLong outLen = z.total_out;
+    deflateEnd(&z);
+    if (rc == Z_OK) compressedSize = static_cast<U32>(outLen);
+  }
   if (rc != Z_OK) {
     delete[] compressedData;
     compressedData = nullptr;
     failure = "bitmap compression failed";
-    return;
   }
-  compressedSize = static_cast<U32>(outLen);
 }
 
 VDTDefineBitsLosslessBase::~VDTDefineBitsLosslessBase() {
