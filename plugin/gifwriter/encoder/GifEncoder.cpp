@@ -84,6 +84,11 @@ Status GifEncoder::ReceiveRow(uint32_t row, const uint8_t* pixels) {
     GatherRow(pixels);
     return kOk;
   }
+  if (m_Kind == PixelKind::kIndexed8 && !m_Writer->options.interlaced) {
+    // Indices need no mapping: the coder reads the host's row itself.
+    if (!CompressPixels(m_Writer, pixels)) return Fail(m_Context.err.status);
+    return kOk;
+  }
   uint8_t* dst = WriterRow(m_Writer, row);
   if (m_Kind == PixelKind::kIndexed8) {
     std::memcpy(dst, pixels, m_Width);

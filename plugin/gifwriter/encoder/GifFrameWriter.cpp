@@ -52,9 +52,7 @@ void StartBody(EncoderContext* ctx, void* arg) {
   w->height = c.output_height;
   w->bufferRows = a->options->interlaced ? c.output_height : 1;
   w->rows = (*c.mem->alloc_sarray)(common, JPOOL_IMAGE, c.output_width, w->bufferRows);
-  w->lzw.hashCodes = static_cast<uint16_t*>(
-      (*c.mem->alloc_large)(common, JPOOL_IMAGE, kHashSlots * sizeof(uint16_t)));
-  w->lzw.hashValues = static_cast<uint32_t*>(
+  w->lzw.hash = static_cast<uint32_t*>(
       (*c.mem->alloc_large)(common, JPOOL_IMAGE, kHashSlots * sizeof(uint32_t)));
   a->writer = w;
 }
@@ -156,7 +154,7 @@ bool WritePrefix(GifFrameWriter* w, GlobalColorTable* global) {
   ASSERT(p - buffer <= static_cast<ptrdiff_t>(sizeof buffer));
 
   if (!WriteAll(w, buffer, static_cast<size_t>(p - buffer))) return false;
-  LzwStart(&w->lzw, minCodeSize, w->lzw.hashCodes, w->lzw.hashValues, WritePacket, w);
+  LzwStart(&w->lzw, minCodeSize, w->lzw.hash, WritePacket, w);
   return ctx->err.status == kOk;
 }
 
@@ -166,8 +164,12 @@ uint8_t* WriterRow(GifFrameWriter* w, uint32_t n) {
 }
 
 bool CompressRow(GifFrameWriter* w) {
+  return CompressPixels(w, w->rows[0]);
+}
+
+bool CompressPixels(GifFrameWriter* w, const uint8_t* pixels) {
   ASSERT(!w->options.interlaced);
-  LzwCompress(&w->lzw, w->rows[0], w->width);
+  LzwCompress(&w->lzw, pixels, w->width);
   return w->ctx->err.status == kOk;
 }
 

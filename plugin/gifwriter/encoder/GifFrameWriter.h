@@ -54,6 +54,10 @@ uint8_t* WriterRow(GifFrameWriter* w, uint32_t n);
 // Compresses the buffered row at once (progressive writers only).
 bool CompressRow(GifFrameWriter* w);
 
+// Compresses a row of width indices straight from the caller's memory
+// (progressive writers only), skipping the copy into the buffer.
+bool CompressPixels(GifFrameWriter* w, const uint8_t* pixels);
+
 // Compresses buffered rows in interlace order (interlaced writers), ends the
 // image data, writes the block terminator and trailer, and flushes.
 bool FinishWriter(GifFrameWriter* w);

@@ -8,64 +8,72 @@ namespace gif {
 
 namespace {
 
-constexpr uint16_t kMaxCodes = 4096;
+constexpr uint32_t kMaxCodes = 4096;
+constexpr uint32_t kPacketData = 255;
 
-void FlushPacket(LzwState* s) {
-  const uint8_t count = s->packet[0];
-  if (count == 0) return;
-  if (!s->failed && !s->writer(s->writerContext, s->packet, count + 1u)) s->failed = true;
-  s->packet[0] = 0;
+void ClearHash(LzwState* s) {
+  std::memset(s->hash, 0, kHashSlots * sizeof(uint32_t));
 }
 
-inline void PutByte(LzwState* s, uint8_t byte) {
-  s->packet[++s->packet[0]] = byte;
-  if (s->packet[0] == 255) FlushPacket(s);
+// Sends packet[0..255] and moves what spilt past it to the front.
+void SendFullPacket(LzwState* s) {
+  s->packet[0] = kPacketData;
+  if (!s->failed && !s->writer(s->writerContext, s->packet, kPacketData + 1)) s->failed = true;
+  std::memcpy(s->packet + 1, s->packet + 1 + kPacketData, 4);
 }
 
-inline void ResetWidth(LzwState* s) {
-  s->width = s->initialWidth;
-  s->maxCode = static_cast<uint16_t>((1u << s->width) - 1);
-}
-
-void OutputCode(LzwState* s, uint16_t code) {
-  // IN assertion: bits < 8 and code fits in width.
-  s->accumulator |= static_cast<uint32_t>(code) << s->bits;
-  s->bits = static_cast<uint16_t>(s->bits + s->width);
-  while (s->bits >= 8) {
-    PutByte(s, static_cast<uint8_t>(s->accumulator));
-    s->accumulator >>= 8;
-    s->bits = static_cast<uint16_t>(s->bits - 8);
+// Appends a code at the current width. The accumulator keeps fewer than 8
+// bits between codes and a code has at most 12, so one 4-byte store carries
+// every whole byte; the store is little-endian by construction.
+inline void PutCode(LzwState* s, uint32_t code) {
+  uint32_t acc = s->accumulator | code << s->bits;
+  uint32_t bits = s->bits + s->width;
+  uint8_t* out = s->packet + 1 + s->packetBytes;
+  const uint8_t word[4] = {static_cast<uint8_t>(acc), static_cast<uint8_t>(acc >> 8),
+                           static_cast<uint8_t>(acc >> 16), static_cast<uint8_t>(acc >> 24)};
+  std::memcpy(out, word, 4);
+  const uint32_t whole = bits >> 3;
+  s->accumulator = acc >> (whole * 8);
+  s->bits = bits & 7;
+  s->packetBytes += whole;
+  if (s->packetBytes >= kPacketData) {
+    SendFullPacket(s);
+    s->packetBytes -= kPacketData;
   }
+}
+
+inline void GrowIfFull(LzwState* s) {
   if (s->nextFree > s->maxCode) {
     ++s->width;
     // At 12 bits the table fills up to 4096 and is then cleared instead of
     // growing to 13 bits.
-    s->maxCode = s->width == 12 ? kMaxCodes : static_cast<uint16_t>((1u << s->width) - 1);
+    s->maxCode = s->width == 12 ? kMaxCodes : (1u << s->width) - 1;
   }
 }
 
-void ClearHash(LzwState* s) {
-  std::memset(s->hashCodes, 0, kHashSlots * sizeof(uint16_t));
+void OutputCode(LzwState* s, uint32_t code) {
+  PutCode(s, code);
+  GrowIfFull(s);
 }
 
 }  // namespace
 
-void LzwStart(LzwState* s, int minCodeSize, uint16_t* hashCodes, uint32_t* hashValues,
-              PacketWriter writer, void* writerContext) {
+void LzwStart(LzwState* s, int minCodeSize, uint32_t* hash, PacketWriter writer,
+              void* writerContext) {
   ASSERT(minCodeSize >= 2 && minCodeSize <= 8);
-  s->initialWidth = static_cast<uint16_t>(minCodeSize + 1);
-  ResetWidth(s);
-  s->clearCode = static_cast<uint16_t>(1u << minCodeSize);
-  s->endCode = static_cast<uint16_t>(s->clearCode + 1);
-  s->nextFree = static_cast<uint16_t>(s->clearCode + 2);
+  s->initialWidth = static_cast<uint32_t>(minCodeSize + 1);
+  s->width = s->initialWidth;
+  s->maxCode = (1u << s->width) - 1;
+  s->clearCode = 1u << minCodeSize;
+  s->endCode = s->clearCode + 1;
+  s->nextFree = s->clearCode + 2;
   s->accumulator = 0;
   s->bits = 0;
   s->waiting = 0;
+  s->packetBytes = 0;
   s->firstByte = true;
-  s->hashCodes = hashCodes;
-  s->hashValues = hashValues;
-  s->packet[0] = 0;
   s->failed = false;
+  s->hash = hash;
   s->writer = writer;
   s->writerContext = writerContext;
   ClearHash(s);
@@ -73,35 +81,40 @@ void LzwStart(LzwState* s, int minCodeSize, uint16_t* hashCodes, uint32_t* hashV
 }
 
 void LzwCompress(LzwState* s, const uint8_t* pixels, size_t count) {
-  size_t k = 0;
-  if (count > 0 && s->firstByte) {
-    s->waiting = pixels[0];
+  const uint8_t* p = pixels;
+  const uint8_t* const end = pixels + count;
+  if (p != end && s->firstByte) {
+    s->waiting = *p++;
     s->firstByte = false;
-    k = 1;
   }
-  // The hot loop keeps the coder's state in locals: the packet is written
-  // through a byte pointer, which would otherwise force every field to be
-  // reloaded after each byte.
-  uint16_t* const codes = s->hashCodes;
-  uint32_t* const values = s->hashValues;
+  // The coder's state lives in locals for the whole span: a store through
+  // the packet's byte pointer would otherwise make the compiler reload every
+  // field after each code.
+  uint32_t* const hash = s->hash;
   uint32_t waiting = s->waiting;
   uint32_t nextFree = s->nextFree;
   uint32_t width = s->width;
   uint32_t maxCode = s->maxCode;
-  uint32_t accumulator = s->accumulator;
+  uint32_t acc = s->accumulator;
   uint32_t bits = s->bits;
+  uint8_t* const data = s->packet + 1;
+  uint8_t* out = data + s->packetBytes;
   const uint32_t clearCode = s->clearCode;
   const uint32_t initialWidth = s->initialWidth;
-  uint8_t* const packet = s->packet;
 
-  auto output = [&](uint32_t code) {
-    accumulator |= code << bits;
+  auto put = [&](uint32_t code) {
+    acc |= code << bits;
     bits += width;
-    while (bits >= 8) {
-      packet[++packet[0]] = static_cast<uint8_t>(accumulator);
-      if (packet[0] == 255) FlushPacket(s);
-      accumulator >>= 8;
-      bits -= 8;
+    const uint8_t word[4] = {static_cast<uint8_t>(acc), static_cast<uint8_t>(acc >> 8),
+                             static_cast<uint8_t>(acc >> 16), static_cast<uint8_t>(acc >> 24)};
+    std::memcpy(out, word, 4);
+    const uint32_t whole = bits >> 3;
+    out += whole;
+    acc >>= whole * 8;
+    bits &= 7;
+    if (out >= data + kPacketData) {
+      SendFullPacket(s);
+      out -= kPacketData;
     }
     if (nextFree > maxCode) {
       ++width;
@@ -109,60 +122,76 @@ void LzwCompress(LzwState* s, const uint8_t* pixels, size_t count) {
     }
   };
 
-  for (; k < count; ++k) {
-    const uint32_t c = pixels[k];
-    int i = static_cast<int>(c * 16 + waiting);
-    if (i >= kHashSlots) i -= kHashSlots;
-    const uint32_t key = waiting << 8 | c;
-    uint32_t code = codes[i];
-    if (code != 0) {
-      if (values[i] == key) {
-        waiting = code;
-        continue;
-      }
-      const int d = i == 0 ? 1 : kHashSlots - i;
+  while (p != end) {
+    const uint32_t c = *p++;
+    uint32_t i = (c << 4) + waiting;
+    if (i >= static_cast<uint32_t>(kHashSlots)) i -= kHashSlots;
+    const uint32_t key = (waiting << 8 | c) << 12;
+    uint32_t e = hash[i];
+    // A slot holding this key gives key ^ entry = its code, 1..4095; an empty
+    // slot gives the key itself, 0 or above 4095.
+    if ((e ^ key) - 1 < kMaxCodes - 1) {
+      waiting = e ^ key;
+      continue;
+    }
+    if (e != 0) {
+      const uint32_t d = i == 0 ? 1 : kHashSlots - i;
+      bool found = false;
       for (;;) {
-        i -= d;
-        if (i < 0) i += kHashSlots;
-        code = codes[i];
-        if (code == 0 || values[i] == key) break;
+        i = i >= d ? i - d : i + kHashSlots - d;
+        e = hash[i];
+        if (e == 0) break;
+        if ((e ^ key) - 1 < kMaxCodes - 1) {
+          found = true;
+          break;
+        }
       }
-      if (code != 0) {
-        waiting = code;
+      if (found) {
+        waiting = e ^ key;
         continue;
       }
     }
-    output(waiting);
+    put(waiting);
     if (nextFree < kMaxCodes) {
-      codes[i] = static_cast<uint16_t>(nextFree++);
-      values[i] = key;
+      hash[i] = key | nextFree++;
     } else {
       ClearHash(s);
       nextFree = clearCode + 2;
-      output(clearCode);
+      put(clearCode);
       width = initialWidth;
       maxCode = (1u << width) - 1;
     }
     waiting = c;
   }
 
-  s->waiting = static_cast<uint16_t>(waiting);
-  s->nextFree = static_cast<uint16_t>(nextFree);
-  s->width = static_cast<uint16_t>(width);
-  s->maxCode = static_cast<uint16_t>(maxCode);
-  s->accumulator = accumulator;
-  s->bits = static_cast<uint16_t>(bits);
+  s->waiting = waiting;
+  s->nextFree = nextFree;
+  s->width = width;
+  s->maxCode = maxCode;
+  s->accumulator = acc;
+  s->bits = bits;
+  s->packetBytes = static_cast<uint32_t>(out - data);
 }
 
 void LzwFinish(LzwState* s) {
   if (!s->firstByte) OutputCode(s, s->waiting);
   OutputCode(s, s->endCode);
   if (s->bits > 0) {
-    PutByte(s, static_cast<uint8_t>(s->accumulator));
+    s->packet[1 + s->packetBytes] = static_cast<uint8_t>(s->accumulator);
     s->accumulator = 0;
     s->bits = 0;
+    if (++s->packetBytes == kPacketData) {
+      SendFullPacket(s);
+      s->packetBytes = 0;
+    }
   }
-  FlushPacket(s);
+  if (s->packetBytes > 0) {
+    s->packet[0] = static_cast<uint8_t>(s->packetBytes);
+    if (!s->failed && !s->writer(s->writerContext, s->packet, s->packetBytes + 1u)) {
+      s->failed = true;
+    }
+    s->packetBytes = 0;
+  }
 }
 
 }  // namespace gif

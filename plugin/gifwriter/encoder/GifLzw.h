@@ -15,28 +15,32 @@ constexpr int kHashSlots = 5003;  // prime, a little above 4096 codes
 using PacketWriter = bool (*)(void* context, const uint8_t* data, size_t count);
 
 struct LzwState {
-  uint16_t width;         // current code width in bits
-  uint16_t maxCode;       // largest code the current width can carry
-  uint16_t initialWidth;  // m + 1
+  uint32_t width;         // current code width in bits
+  uint32_t maxCode;       // largest code the current width can carry
+  uint32_t initialWidth;  // m + 1
   uint32_t accumulator;   // bits not yet moved to the packet, lowest first
-  uint16_t bits;          // valid bits in accumulator; always below 8 between codes
-  uint16_t waiting;       // code of the string matched so far
-  bool firstByte;         // no pixel seen since start
-  uint16_t clearCode;
-  uint16_t endCode;
-  uint16_t nextFree;
-  uint16_t* hashCodes;   // kHashSlots codes, 0 = empty (not owned)
-  uint32_t* hashValues;  // kHashSlots keys: waiting << 8 | pixel (not owned)
-  uint8_t packet[256];   // packet[0] = count, then the data bytes
+  uint32_t bits;          // valid bits in accumulator; always below 8 between codes
+  uint32_t waiting;       // code of the string matched so far
+  uint32_t clearCode;
+  uint32_t endCode;
+  uint32_t nextFree;
+  uint32_t packetBytes;  // data bytes in packet, below 255 between calls
+  bool firstByte;        // no pixel seen since start
   bool failed;           // a packet write failed; nothing more is written
+  // kHashSlots entries, each the string's key (waiting << 8 | pixel) shifted
+  // left by 12 over its code; 0 = empty, as no string gets code 0 (not owned).
+  uint32_t* hash;
   PacketWriter writer;
   void* writerContext;
+  // packet[0] = count, then the data bytes; the tail takes the spill of a
+  // whole-word store past the 255th byte.
+  uint8_t packet[256 + 8];
 };
 
 // Resets the table and emits the clear code. minCodeSize is 2..8; the hash
-// tables must hold kHashSlots entries each.
-void LzwStart(LzwState* s, int minCodeSize, uint16_t* hashCodes, uint32_t* hashValues,
-              PacketWriter writer, void* writerContext);
+// table must hold kHashSlots entries.
+void LzwStart(LzwState* s, int minCodeSize, uint32_t* hash, PacketWriter writer,
+              void* writerContext);
 
 // Feeds pixels, each below 2^minCodeSize.
 void LzwCompress(LzwState* s, const uint8_t* pixels, size_t count);

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "plugin/gifwriter/encoder/tests/GifReader.h"
@@ -23,11 +27,10 @@ bool Collect(void* context, const uint8_t* data, size_t count) {
 
 struct Coder {
   gif::LzwState state{};
-  std::vector<uint16_t> codes = std::vector<uint16_t>(gif::kHashSlots);
-  std::vector<uint32_t> values = std::vector<uint32_t>(gif::kHashSlots);
+  std::vector<uint32_t> hash = std::vector<uint32_t>(gif::kHashSlots);
   Collected out;
   void Run(int m, const std::vector<uint8_t>& pixels, size_t chunk = 1000) {
-    gif::LzwStart(&state, m, codes.data(), values.data(), Collect, &out);
+    gif::LzwStart(&state, m, hash.data(), Collect, &out);
     for (size_t i = 0; i < pixels.size(); i += chunk) {
       gif::LzwCompress(&state, pixels.data() + i, std::min(chunk, pixels.size() - i));
     }
@@ -48,6 +51,146 @@ std::vector<uint8_t> Unpack(const std::vector<uint8_t>& packets, std::vector<int
   }
   EXPECT_EQ(i, packets.size());
   return data;
+}
+
+// The coder written the plain way, a bit at a time with an ordered map for
+// the dictionary, to hold the table-driven coder to the same bytes.
+std::vector<uint8_t> ReferencePackets(int m, const std::vector<uint8_t>& pixels) {
+  std::vector<uint8_t> data;
+  uint32_t pending = 0;
+  int pendingBits = 0;
+  const uint32_t clear = 1u << m;
+  const uint32_t end = clear + 1;
+  uint32_t next = clear + 2;
+  int width = m + 1;
+  auto emit = [&](uint32_t code) {
+    for (int b = 0; b < width; ++b) {
+      pending |= ((code >> b) & 1u) << pendingBits;
+      if (++pendingBits == 8) {
+        data.push_back(static_cast<uint8_t>(pending));
+        pending = 0;
+        pendingBits = 0;
+      }
+    }
+    // The width grows once the next free code no longer fits; 12 at most.
+    if (next >= (1u << width) && width < 12) ++width;
+  };
+  std::map<std::pair<uint32_t, uint32_t>, uint32_t> dict;
+  emit(clear);
+  if (!pixels.empty()) {
+    uint32_t w = pixels[0];
+    for (size_t k = 1; k < pixels.size(); ++k) {
+      const uint32_t c = pixels[k];
+      auto found = dict.find({w, c});
+      if (found != dict.end()) {
+        w = found->second;
+        continue;
+      }
+      emit(w);
+      if (next < 4096) {
+        dict[{w, c}] = next++;
+      } else {
+        dict.clear();
+        next = clear + 2;
+        emit(clear);
+        width = m + 1;
+      }
+      w = c;
+    }
+    emit(w);
+  }
+  emit(end);
+  if (pendingBits > 0) data.push_back(static_cast<uint8_t>(pending));
+  std::vector<uint8_t> packets;
+  for (size_t i = 0; i < data.size(); i += 255) {
+    const size_t n = std::min<size_t>(255, data.size() - i);
+    packets.push_back(static_cast<uint8_t>(n));
+    packets.insert(packets.end(), data.begin() + i, data.begin() + i + n);
+  }
+  return packets;
+}
+
+uint32_t NextRandom(uint32_t* s) {
+  *s = *s * 1664525u + 1013904223u;
+  return *s >> 8;
+}
+
+TEST(GifLzw, MatchesPlainCoderOnVariedInput) {
+  struct Case {
+    std::string name;
+    int m;
+    std::vector<uint8_t> pixels;
+  };
+  std::vector<Case> cases;
+  cases.push_back({"nothing", 8, {}});
+  cases.push_back({"one pixel", 8, {200}});
+  cases.push_back({"long run", 8, std::vector<uint8_t>(300000, 9)});
+  cases.push_back({"long run, two bits", 2, std::vector<uint8_t>(300000, 3)});
+  {
+    // Every pair of byte values once: the table fills and clears over and
+    // over with strings of two.
+    std::vector<uint8_t> px;
+    for (int a = 0; a < 256; ++a) {
+      for (int b = 0; b < 256; ++b) {
+        px.push_back(static_cast<uint8_t>(a));
+        px.push_back(static_cast<uint8_t>(b));
+      }
+    }
+    cases.push_back({"all pairs", 8, px});
+  }
+  {
+    std::vector<uint8_t> px;
+    for (int i = 0; i < 100000; ++i) px.push_back(static_cast<uint8_t>(i));
+    cases.push_back({"all distinct in turn", 8, px});
+  }
+  uint32_t seed = 77;
+  for (int m = 2; m <= 8; ++m) {
+    std::vector<uint8_t> noise(60000);
+    for (uint8_t& p : noise) p = static_cast<uint8_t>(NextRandom(&seed) & ((1u << m) - 1));
+    cases.push_back({"noise, m = " + std::to_string(m), m, noise});
+    // Smooth ramps with small noise and runs, like a mapped photograph.
+    std::vector<uint8_t> photo(60000);
+    for (size_t i = 0; i < photo.size(); ++i) {
+      const uint32_t r = NextRandom(&seed);
+      const uint32_t base = static_cast<uint32_t>(i / 97 + (i % 613) / 41);
+      photo[i] = static_cast<uint8_t>((base + (r % 4 == 0 ? r >> 8 & 3 : 0)) & ((1u << m) - 1));
+    }
+    cases.push_back({"photo-like, m = " + std::to_string(m), m, photo});
+  }
+  {
+    // Lengths either side of a packet boundary.
+    for (size_t n : {size_t(300), size_t(339), size_t(340), size_t(341), size_t(1020)}) {
+      std::vector<uint8_t> px(n);
+      for (uint8_t& p : px) p = static_cast<uint8_t>(NextRandom(&seed));
+      cases.push_back({"noise of " + std::to_string(n), 8, px});
+    }
+  }
+  for (const Case& k : cases) {
+    const std::vector<uint8_t> expected = ReferencePackets(k.m, k.pixels);
+    for (size_t chunk : {size_t(1), size_t(7), size_t(4000), size_t(1) << 30}) {
+      Coder c;
+      c.Run(k.m, k.pixels, chunk);
+      ASSERT_EQ(c.out.bytes, expected) << k.name << ", rows of " << chunk;
+    }
+  }
+}
+
+TEST(GifLzw, MatchesPlainCoderOnRowsOfRandomLengths) {
+  uint32_t seed = 4242;
+  std::vector<uint8_t> px(400000);
+  for (size_t i = 0; i < px.size(); ++i) {
+    px[i] = static_cast<uint8_t>(NextRandom(&seed) % 5 == 0 ? NextRandom(&seed) : i / 1000);
+  }
+  const std::vector<uint8_t> expected = ReferencePackets(8, px);
+  Coder c;
+  gif::LzwStart(&c.state, 8, c.hash.data(), Collect, &c.out);
+  for (size_t i = 0; i < px.size();) {
+    const size_t n = std::min<size_t>(NextRandom(&seed) % 700, px.size() - i);
+    gif::LzwCompress(&c.state, px.data() + i, n);  // empty rows too
+    i += n;
+  }
+  gif::LzwFinish(&c.state);
+  EXPECT_EQ(c.out.bytes, expected);
 }
 
 TEST(GifLzw, OnePixelWithMinimumCodeSizeTwo) {
