@@ -122,46 +122,65 @@ void LzwCompress(LzwState* s, const uint8_t* pixels, size_t count) {
     }
   };
 
-  while (p != end) {
-    const uint32_t c = *p++;
-    uint32_t i = (c << 4) + waiting;
-    if (i >= static_cast<uint32_t>(kHashSlots)) i -= kHashSlots;
-    const uint32_t key = (waiting << 8 | c) << 12;
+  // First slot of a string's probe sequence.
+  auto home = [](uint32_t prefix, uint32_t pixel) {
+    const uint32_t i = (pixel << 4) + prefix;
+    return i >= static_cast<uint32_t>(kHashSlots) ? i - kHashSlots : i;
+  };
+
+  if (p != end) {
+    uint32_t c = *p;
+    uint32_t i = home(waiting, c);
     uint32_t e = hash[i];
-    // A slot holding this key gives key ^ entry = its code, 1..4095; an empty
-    // slot gives the key itself, 0 or above 4095.
-    if ((e ^ key) - 1 < kMaxCodes - 1) {
-      waiting = e ^ key;
-      continue;
-    }
-    if (e != 0) {
-      const uint32_t d = i == 0 ? 1 : kHashSlots - i;
-      bool found = false;
-      for (;;) {
-        i = i >= d ? i - d : i + kHashSlots - d;
-        e = hash[i];
-        if (e == 0) break;
-        if ((e ^ key) - 1 < kMaxCodes - 1) {
-          found = true;
-          break;
-        }
+    for (;;) {
+      const uint32_t key = (waiting << 8 | c) << 12;
+      // Should this pixel end the string, the next lookup is (c, next
+      // pixel); its first slot is read now, before the outcome is known,
+      // so a mispredicted miss does not wait for it.
+      const bool last = p + 1 == end;
+      const uint32_t cn = p[last ? 0 : 1];
+      const uint32_t in = home(c, cn);
+      uint32_t en = hash[in];
+      // A slot holding this key gives key ^ entry = its code, 1..4095; an
+      // empty slot gives the key itself, 0 or above 4095.
+      uint32_t x = e ^ key;
+      if (x - 1 >= kMaxCodes - 1 && e != 0) {
+        const uint32_t d = i == 0 ? 1 : kHashSlots - i;
+        do {
+          i = i >= d ? i - d : i + kHashSlots - d;
+          e = hash[i];
+          x = e ^ key;
+        } while (e != 0 && x - 1 >= kMaxCodes - 1);
       }
-      if (found) {
-        waiting = e ^ key;
+      if (x - 1 < kMaxCodes - 1) {
+        waiting = x;
+        if (last) break;
+        c = cn;
+        ++p;
+        i = home(waiting, c);
+        e = hash[i];
         continue;
       }
+      put(waiting);
+      if (nextFree < kMaxCodes) {
+        const uint32_t entry = key | nextFree++;
+        hash[i] = entry;
+        if (in == i) en = entry;
+      } else {
+        ClearHash(s);
+        en = 0;
+        nextFree = clearCode + 2;
+        put(clearCode);
+        width = initialWidth;
+        maxCode = (1u << width) - 1;
+      }
+      waiting = c;
+      if (last) break;
+      c = cn;
+      ++p;
+      i = in;
+      e = en;
     }
-    put(waiting);
-    if (nextFree < kMaxCodes) {
-      hash[i] = key | nextFree++;
-    } else {
-      ClearHash(s);
-      nextFree = clearCode + 2;
-      put(clearCode);
-      width = initialWidth;
-      maxCode = (1u << width) - 1;
-    }
-    waiting = c;
   }
 
   s->waiting = waiting;
