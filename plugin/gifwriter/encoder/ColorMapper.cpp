@@ -2,17 +2,14 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 #include "clib/Assert.h"
 
 namespace gif {
 
 ColorMapCache::ColorMapCache(const PaletteSpec* palette)
-    : m_Palette(palette),
-      m_MemoKey(size_t(1) << kMemoBits),
-      m_MemoIndex(size_t(1) << kMemoBits),
-      m_CellStart(kCells),
-      m_CellCount(kCells) {
+    : m_Palette(palette), m_CellAnswers(kCells, nullptr) {
   ASSERT(palette != nullptr);
   m_Size = palette->size < kPaletteCapacity ? palette->size : kPaletteCapacity;
   for (uint32_t i = 0; i < kPaletteCapacity; ++i) {
@@ -20,6 +17,8 @@ ColorMapCache::ColorMapCache(const PaletteSpec* palette)
     m_Red[i] = static_cast<uint8_t>(e.red >> 8);
     m_Green[i] = static_cast<uint8_t>(e.green >> 8);
     m_Blue[i] = static_cast<uint8_t>(e.blue >> 8);
+    m_Spread[i] = uint64_t(m_Red[i] + 512) << 24 | uint64_t(m_Green[i] + 512) << 34 |
+                  uint64_t(m_Blue[i] + 512) << 44;
   }
 }
 
@@ -40,82 +39,156 @@ uint8_t ColorMapCache::Search(uint8_t r, uint8_t g, uint8_t b, int skip) const {
   return static_cast<uint8_t>(best);
 }
 
+const uint8_t* ColorMapCache::UniformBlock(uint8_t index) {
+  if (m_Uniform.empty()) m_Uniform.resize(kPaletteCapacity * kCellColours);
+  uint8_t* block = &m_Uniform[index * kCellColours];
+  if (block[1] != index) std::fill(block, block + kCellColours, index);  // new, or index 1
+  return block;
+}
+
 void ColorMapCache::Reset(int skip) {
   m_Skip = skip;
-  std::fill(m_MemoKey.begin(), m_MemoKey.end(), 0u);
-  std::fill(m_CellCount.begin(), m_CellCount.end(), uint16_t(0));
-  m_Candidates.clear();
+  std::fill(m_CellAnswers.begin(), m_CellAnswers.end(), nullptr);
+  m_CellsUsed = 0;
 }
-
-namespace {
-
-// Least and greatest distance from a level v to the levels lo..hi.
-inline int MinDistance(int v, int lo, int hi) {
-  return v < lo ? lo - v : (v > hi ? v - hi : 0);
-}
-inline int MaxDistance(int v, int lo, int hi) {
-  return std::max(std::abs(v - lo), std::abs(v - hi));
-}
-
-}  // namespace
 
 // An entry can be nearest to some colour of the cell only if its least
 // distance to the cell is within the smallest greatest distance of any entry:
 // the nearest entry e* of a colour c satisfies
 //   min_cell(e*) <= d(c, e*) <= d(c, e) <= max_cell(e) for every e.
-// Entries tying with e* pass the same test, so the first-wins rule holds.
-void ColorMapCache::BuildCell(uint32_t cell) {
-  const int width = 256 >> kCellBits;
-  const int r0 = int(cell >> (2 * kCellBits)) * width;
-  const int g0 = int(cell >> kCellBits & ((1 << kCellBits) - 1)) * width;
-  const int b0 = int(cell & ((1 << kCellBits) - 1)) * width;
-  const int r1 = r0 + width - 1, g1 = g0 + width - 1, b1 = b0 + width - 1;
-  int bound = 0x7FFFFFFF;
+// Entries tying with e* pass the same test, and the candidates are tried in
+// index order keeping only a strictly smaller distance, so the first wins.
+const uint8_t* ColorMapCache::BuildCell(uint32_t cell) {
+  constexpr int kWidth = 1 << kLowBits;
+  const int r0 = int(cell >> (2 * kCellBits)) * kWidth;
+  const int g0 = int(cell >> kCellBits & ((1 << kCellBits) - 1)) * kWidth;
+  const int b0 = int(cell & ((1 << kCellBits) - 1)) * kWidth;
+  const int r1 = r0 + kWidth - 1, g1 = g0 + kWidth - 1, b1 = b0 + kWidth - 1;
+  // Plain loops over every entry (the skipped one is put out of reach
+  // afterwards), which the compiler turns into vector code.
+  int far[kPaletteCapacity], near[kPaletteCapacity];
   for (uint32_t i = 0; i < m_Size; ++i) {
-    if (static_cast<int>(i) == m_Skip) continue;
-    const int d = MaxDistance(m_Red[i], r0, r1) + MaxDistance(m_Green[i], g0, g1) +
-                  MaxDistance(m_Blue[i], b0, b1);
-    bound = std::min(bound, d);
+    const int r = m_Red[i], g = m_Green[i], b = m_Blue[i];
+    far[i] = std::max(std::abs(r - r0), std::abs(r - r1)) +
+             std::max(std::abs(g - g0), std::abs(g - g1)) +
+             std::max(std::abs(b - b0), std::abs(b - b1));
+    near[i] = std::max(r0 - r, 0) + std::max(r - r1, 0) + std::max(g0 - g, 0) +
+              std::max(g - g1, 0) + std::max(b0 - b, 0) + std::max(b - b1, 0);
   }
-  m_CellStart[cell] = static_cast<uint32_t>(m_Candidates.size());
+  constexpr int kNone = 0x7FFF;  // above any distance
+  if (m_Skip >= 0 && static_cast<uint32_t>(m_Skip) < m_Size) {
+    far[m_Skip] = kNone;
+    near[m_Skip] = kNone + 1;
+  }
+  int bound = kNone;
+  for (uint32_t i = 0; i < m_Size; ++i) bound = std::min(bound, far[i]);
+  uint8_t candidates[kPaletteCapacity];
+  uint32_t count = 0;
   for (uint32_t i = 0; i < m_Size; ++i) {
-    if (static_cast<int>(i) == m_Skip) continue;
-    const int d = MinDistance(m_Red[i], r0, r1) + MinDistance(m_Green[i], g0, g1) +
-                  MinDistance(m_Blue[i], b0, b1);
-    if (d <= bound) m_Candidates.push_back(static_cast<uint8_t>(i));
+    candidates[count] = static_cast<uint8_t>(i);
+    count += near[i] <= bound ? 1 : 0;
   }
-  m_CellCount[cell] = static_cast<uint16_t>(m_Candidates.size() - m_CellStart[cell]);
-}
 
-uint8_t ColorMapCache::Miss(uint8_t r, uint8_t g, uint8_t b, int skip, uint32_t color,
-                            uint32_t slot) {
-  if (skip != m_Skip) Reset(skip);
-  uint8_t index = 0;  // nothing searchable (every entry skipped): entry 0
-  const uint32_t cell = uint32_t(r >> (8 - kCellBits)) << (2 * kCellBits) |
-                        uint32_t(g >> (8 - kCellBits)) << kCellBits |
-                        uint32_t(b >> (8 - kCellBits));
-  if (m_CellCount[cell] == 0) BuildCell(cell);
-  const uint8_t* candidate = m_Candidates.data() + m_CellStart[cell];
-  int bestDistance = 0x7FFFFFFF;
-  for (uint32_t k = 0, n = m_CellCount[cell]; k < n; ++k) {
-    const uint8_t i = candidate[k];
-    const int d = std::abs(r - m_Red[i]) + std::abs(g - m_Green[i]) + std::abs(b - m_Blue[i]);
-    if (d < bestDistance) {
-      bestDistance = d;
-      index = i;
+  // A cell with one answer throughout shares a block with the others that
+  // have it, which keeps the answers that pixels reach few and in the cache.
+  if (count <= 1) return m_CellAnswers[cell] = UniformBlock(count == 1 ? candidates[0] : 0);
+
+  const size_t chunk = m_CellsUsed / kCellsPerChunk;
+  if (chunk == m_Chunks.size()) {
+    m_Chunks.emplace_back(new uint8_t[kCellsPerChunk * kCellColours]);
+  }
+  uint8_t* answers = m_Chunks[chunk].get() + (m_CellsUsed % kCellsPerChunk) * kCellColours;
+
+  // Each eighth of the cell narrows the candidates further by the same
+  // argument, then every colour in it tries what is left, in index order.
+  constexpr int kHalf = kWidth / 2;
+  for (int part = 0; part < 8; ++part) {
+    const int pr = (part >> 2) * kHalf, pg = (part >> 1 & 1) * kHalf, pb = (part & 1) * kHalf;
+    const int lr = r0 + pr, lg = g0 + pg, lb = b0 + pb;
+    const int hr = lr + kHalf - 1, hg = lg + kHalf - 1, hb = lb + kHalf - 1;
+    int partBound = kNone;
+    for (uint32_t k = 0; k < count; ++k) {
+      const int r = m_Red[candidates[k]], g = m_Green[candidates[k]], b = m_Blue[candidates[k]];
+      partBound = std::min(partBound, std::max(std::abs(r - lr), std::abs(r - hr)) +
+                                          std::max(std::abs(g - lg), std::abs(g - hg)) +
+                                          std::max(std::abs(b - lb), std::abs(b - hb)));
+    }
+    uint8_t few[kPaletteCapacity];
+    uint32_t fewCount = 0;
+    for (uint32_t k = 0; k < count; ++k) {
+      const int r = m_Red[candidates[k]], g = m_Green[candidates[k]], b = m_Blue[candidates[k]];
+      const int d = std::max(lr - r, 0) + std::max(r - hr, 0) + std::max(lg - g, 0) +
+                    std::max(g - hg, 0) + std::max(lb - b, 0) + std::max(b - hb, 0);
+      few[fewCount] = candidates[k];
+      fewCount += d <= partBound ? 1 : 0;
+    }
+    for (int rv = 0; rv < kHalf; ++rv) {
+      for (int gv = 0; gv < kHalf; ++gv) {
+        for (int bv = 0; bv < kHalf; ++bv) {
+          const int r = lr + rv, g = lg + gv, b = lb + bv;
+          uint8_t chosen = few[0];
+          int best = kNone;
+          for (uint32_t k = 0; k < fewCount; ++k) {
+            const uint8_t i = few[k];
+            const int d =
+                std::abs(r - m_Red[i]) + std::abs(g - m_Green[i]) + std::abs(b - m_Blue[i]);
+            chosen = d < best ? i : chosen;
+            best = std::min(best, d);
+          }
+          answers[((pr + rv) * kWidth + pg + gv) * kWidth + pb + bv] = chosen;
+        }
+      }
     }
   }
-  m_MemoKey[slot] = color | kValid;
-  m_MemoIndex[slot] = index;
-  return index;
+  if (std::all_of(answers, answers + kCellColours,
+                  [&answers](uint8_t a) { return a == answers[0]; })) {
+    return m_CellAnswers[cell] = UniformBlock(answers[0]);
+  }
+  ++m_CellsUsed;
+  m_CellAnswers[cell] = answers;
+  return answers;
 }
 
 namespace {
 
-struct Triple {
-  int r, g, b;
-  bool IsZero() const { return r == 0 && g == 0 && b == 0; }
+// The dither works on colours and adjustments packed in one 64-bit word:
+// red, green and blue in 10-bit fields at bits 24, 34 and 44, each plus 512,
+// so subtracting a colour from an entry never borrows across fields. Below
+// them a looked-up pixel carries its cell (bits 0-14) and its place in the
+// cell (bits 15-23), see ColorMapCache::Find.
+constexpr int kRedShift = 24, kGreenShift = 34, kBlueShift = 44;
+constexpr uint64_t kBias = 512;
+constexpr uint64_t kZero = kBias << kRedShift | kBias << kGreenShift | kBias << kBlueShift;
+constexpr uint64_t kKeyMask = 0xFFFFFF;
+constexpr uint32_t kFieldMask = 0x3FF;
+// A level minus an adjustment lies in -255..510; tables start at -255.
+constexpr int kLevels = 766, kLowest = -255;
+static_assert(ColorMapCache::kCellBits == 5, "the level tables split levels 5 + 3 bits");
+
+uint64_t Pack(int r, int g, int b) {
+  return uint64_t(r + kBias) << kRedShift | uint64_t(g + kBias) << kGreenShift |
+         uint64_t(b + kBias) << kBlueShift;
+}
+
+// Per channel and level minus adjustment: the clamped level in its field
+// (without the bias) and its share of the cell and the place in the cell.
+struct LevelTables {
+  uint64_t red[kLevels], green[kLevels], blue[kLevels];
+  LevelTables() {
+    for (int v = 0; v < kLevels; ++v) {
+      const uint64_t c = static_cast<uint64_t>(std::min(std::max(v + kLowest, 0), 255));
+      const uint64_t cell = c >> 3, low = c & 7;
+      red[v] = c << kRedShift | low << 21 | cell << 10;
+      green[v] = c << kGreenShift | low << 18 | cell << 5;
+      blue[v] = c << kBlueShift | low << 15 | cell;
+    }
+  }
 };
+
+const LevelTables& Levels() {
+  static const LevelTables tables;
+  return tables;
+}
 
 // Noise of a strength that suits the palette: fewer colours, stronger noise.
 struct NoiseAmplitude {
@@ -129,24 +202,235 @@ NoiseAmplitude AmplitudeFor(uint32_t colors) {
   return {63, 31};
 }
 
-int NoiseValue(NoiseGenerator& noise, NoiseAmplitude a) {
-  return static_cast<int16_t>(static_cast<uint16_t>(noise.Next() % a.modulus - a.offset));
+// The three strengths spelt out so the remainder needs no division.
+uint32_t Remainder(uint32_t v, uint32_t modulus) {
+  switch (modulus) {
+    case 31:
+      return v % 31;
+    case 63:
+      return v % 63;
+    default:
+      return v % 127;
+  }
 }
 
-Triple DrawNoise(NoiseGenerator& noise, NoiseAmplitude a) {
-  Triple t;
-  t.r = NoiseValue(noise, a);
-  t.g = NoiseValue(noise, a);
-  t.b = NoiseValue(noise, a);
-  return t;
+int NoiseValue(NoiseGenerator& noise, NoiseAmplitude a) {
+  return static_cast<int16_t>(static_cast<uint16_t>(Remainder(noise.Next(), a.modulus) - a.offset));
+}
+
+uint64_t DrawNoise(NoiseGenerator& noise, NoiseAmplitude a) {
+  const int r = NoiseValue(noise, a);
+  const int g = NoiseValue(noise, a);
+  const int b = NoiseValue(noise, a);
+  return Pack(r, g, b);
 }
 
 uint32_t DrawRun(NoiseGenerator& noise) {
   return (noise.Next() & 15) | 16;
 }
 
-uint8_t Clamp(int v) {
-  return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
+// One dithered pixel; `redraw`: the run ended here and fresh noise was drawn
+// (into `current`). The adjustment for the next pixel is this pixel's colour
+// error, or the noise where this pixel was not adjusted and has an error; on
+// a redraw the error is dropped. Returns whether the noise was taken.
+template <size_t kStep, bool kTransparent>
+inline bool DitherPixel(const uint8_t* src, uint8_t* dst, uint8_t t, bool redraw, uint64_t current,
+                        uint64_t& adjust, ColorMapCache& cache, const LevelTables& levels) {
+  constexpr int kStart = int(kBias) - kLowest;
+  const uint64_t key = levels.red[src[0] + kStart - int(adjust >> kRedShift & kFieldMask)] +
+                       levels.green[src[1] + kStart - int(adjust >> kGreenShift & kFieldMask)] +
+                       levels.blue[src[2] + kStart - int(adjust >> kBlueShift & kFieldMask)];
+  uint8_t index;
+  if (kTransparent && kStep == 4 && src[3] == 0) {
+    index = t;
+  } else {
+    index = cache.FindInCell(static_cast<uint32_t>(key & 0x7FFF),
+                             static_cast<uint32_t>(key >> 15 & 0x1FF));
+  }
+  *dst = index;
+  uint64_t error = cache.Spread(index) - (key & ~kKeyMask);
+  if (kTransparent && index == t) error = kZero;  // a transparent pixel passes no error on
+  const bool useNoise = adjust == kZero && error != kZero;
+  adjust = useNoise ? current : (redraw ? kZero : error);
+  return useNoise;
+}
+
+// A run of pixels sharing one noise: `begin`..`end`, the last of them the
+// redraw pixel if `redraw`. The noise draws do not depend on the pixels, so
+// the whole row's runs are known before any pixel is mapped.
+struct Segment {
+  uint32_t begin, end;
+  bool redraw;
+  // The adjustment coming in was the noise (else zero), and going out is
+  // `next` (else zero): all a run passes to the next one.
+  bool noiseIn, noiseOut;
+  uint64_t noise;  // the current noise during the run
+  uint64_t next;   // drawn at the redraw pixel
+};
+
+inline uint32_t LastOf(const Segment& s) {
+  return s.redraw ? s.end - 1 : s.end;
+}
+
+// Maps one segment from its noiseIn.
+template <size_t kStep, bool kTransparent>
+void DitherSegment(const uint8_t* src, uint8_t* dst, uint8_t t, Segment& s, ColorMapCache& cache,
+                   const LevelTables& levels) {
+  uint64_t adjust = s.noiseIn ? s.noise : kZero;
+  const uint32_t last = LastOf(s);
+  for (uint32_t x = s.begin; x < last; ++x) {
+    DitherPixel<kStep, kTransparent>(src + x * kStep, dst + x, t, false, s.noise, adjust, cache,
+                                     levels);
+  }
+  s.noiseOut = s.redraw && DitherPixel<kStep, kTransparent>(src + last * kStep, dst + last, t, true,
+                                                            s.next, adjust, cache, levels);
+}
+
+// Several stretches of the row, each a chain of segments, mapped side by side
+// so that their pixel-to-pixel dependencies overlap in time. A stretch other
+// than the first starts by guessing a zero adjustment; the guess holds unless
+// the pixel before its redraw pixel had no colour error, and wrong guesses are
+// put right afterwards, in order, so the result is that of one pass.
+constexpr int kLanes = 4;
+
+struct Lane {
+  Segment* seg;
+  Segment* stop;
+  uint32_t x;
+  uint32_t last;  // the segment's redraw pixel, or its end
+};
+
+template <size_t kStep, bool kTransparent>
+void DitherLanes(const uint8_t* src, uint8_t* dst, uint8_t t, Segment* segments, size_t count,
+                 ColorMapCache& cache, const LevelTables& levels) {
+  Lane lane[kLanes];
+  uint64_t adjust[kLanes];
+  for (int l = 0; l < kLanes; ++l) {
+    lane[l].seg = segments + count * l / kLanes;
+    lane[l].stop = segments + count * (l + 1) / kLanes;
+    lane[l].x = lane[l].seg->begin;
+    lane[l].last = LastOf(*lane[l].seg);
+    lane[l].seg->noiseIn = false;
+    adjust[l] = kZero;
+  }
+  for (;;) {
+    // The plain pixels that every lane has before its next redraw pixel.
+    uint32_t n = lane[0].last - lane[0].x;
+    for (int l = 1; l < kLanes; ++l) n = std::min(n, lane[l].last - lane[l].x);
+    for (uint32_t k = 0; k < n; ++k) {
+      for (int l = 0; l < kLanes; ++l) {
+        const uint32_t x = lane[l].x + k;
+        DitherPixel<kStep, kTransparent>(src + x * kStep, dst + x, t, false, lane[l].seg->noise,
+                                         adjust[l], cache, levels);
+      }
+    }
+    bool done = false;
+    for (int l = 0; l < kLanes; ++l) {
+      Lane& a = lane[l];
+      a.x += n;
+      if (a.x != a.last) continue;
+      Segment& s = *a.seg;
+      if (s.redraw) {
+        s.noiseOut = DitherPixel<kStep, kTransparent>(src + a.x * kStep, dst + a.x, t, true, s.next,
+                                                      adjust[l], cache, levels);
+        ++a.x;
+      }
+      if (++a.seg == a.stop) {
+        done = true;
+        continue;
+      }
+      a.seg->noiseIn = s.noiseOut;
+      a.last = LastOf(*a.seg);
+    }
+    if (done) break;
+  }
+  // The lanes still going finish one by one.
+  for (int l = 0; l < kLanes; ++l) {
+    Lane& a = lane[l];
+    if (a.seg == a.stop) continue;
+    Segment& s = *a.seg;
+    for (uint32_t x = a.x; x < a.last; ++x) {
+      DitherPixel<kStep, kTransparent>(src + x * kStep, dst + x, t, false, s.noise, adjust[l],
+                                       cache, levels);
+    }
+    if (s.redraw) {
+      s.noiseOut = DitherPixel<kStep, kTransparent>(src + a.last * kStep, dst + a.last, t, true,
+                                                    s.next, adjust[l], cache, levels);
+    }
+    for (Segment* next = a.seg + 1; next != a.stop; ++next) {
+      next->noiseIn = next[-1].noiseOut;
+      DitherSegment<kStep, kTransparent>(src, dst, t, *next, cache, levels);
+    }
+  }
+}
+
+template <size_t kStep, bool kTransparent>
+void DitherRow(const uint8_t* src, size_t width, uint8_t* dst, uint8_t t, uint32_t row,
+               ColorMapCache& cache, NoiseGenerator& noise) {
+  const LevelTables& levels = Levels();
+  const NoiseAmplitude amplitude = AmplitudeFor(cache.Size());
+  noise.Reseed(row);
+  // The runs: `run` pixels keep the noise, then the next one draws afresh.
+  std::vector<Segment> segments;
+  segments.reserve(width / 16 + 2);
+  uint64_t current = DrawNoise(noise, amplitude);
+  size_t run = DrawRun(noise);
+  size_t x = 0;
+  for (;;) {
+    Segment s{};
+    s.begin = static_cast<uint32_t>(x);
+    s.noise = current;
+    x = std::min(width, x + run);
+    if (x < width) {
+      current = DrawNoise(noise, amplitude);
+      run = DrawRun(noise) - 1;
+      s.redraw = true;
+      s.next = current;
+      ++x;
+    }
+    s.end = static_cast<uint32_t>(x);
+    segments.push_back(s);
+    if (x == width) break;
+  }
+
+  const size_t count = segments.size();
+  if (count < 2 * kLanes) {
+    for (size_t k = 0; k < count; ++k) {
+      if (k > 0) segments[k].noiseIn = segments[k - 1].noiseOut;
+      DitherSegment<kStep, kTransparent>(src, dst, t, segments[k], cache, levels);
+    }
+    return;
+  }
+  DitherLanes<kStep, kTransparent>(src, dst, t, segments.data(), count, cache, levels);
+  // Put wrong guesses right, each fix passing on to the next segment.
+  for (size_t k = 1; k < count; ++k) {
+    if (segments[k].noiseIn != segments[k - 1].noiseOut) {
+      segments[k].noiseIn = segments[k - 1].noiseOut;
+      DitherSegment<kStep, kTransparent>(src, dst, t, segments[k], cache, levels);
+    }
+  }
+}
+
+template <size_t kStep, bool kTransparent>
+void PlainRow(const uint8_t* src, size_t width, uint8_t* dst, uint8_t t, ColorMapCache& cache) {
+  for (size_t x = 0; x < width; ++x, src += kStep) {
+    if (kTransparent && kStep == 4 && src[3] == 0) {
+      dst[x] = t;
+    } else {
+      dst[x] = cache.Find(src[0], src[1], src[2]);
+    }
+  }
+}
+
+template <size_t kStep, bool kTransparent>
+void MapRowAs(const uint8_t* src, size_t width, uint8_t* dst, const MapOptions& options,
+              ColorMapCache& cache, NoiseGenerator& noise) {
+  if (options.dither) {
+    DitherRow<kStep, kTransparent>(src, width, dst, options.transparentIndex, options.row, cache,
+                                   noise);
+  } else {
+    PlainRow<kStep, kTransparent>(src, width, dst, options.transparentIndex, cache);
+  }
 }
 
 }  // namespace
@@ -154,52 +438,17 @@ uint8_t Clamp(int v) {
 void MapRow(const uint8_t* src, PixelKind kind, size_t width, uint8_t* dst,
             const MapOptions& options, ColorMapCache& cache, NoiseGenerator& noise) {
   ASSERT(kind == PixelKind::kRgb24 || kind == PixelKind::kRgba32);
-  const size_t step = kind == PixelKind::kRgba32 ? 4 : 3;
-  const int skip = options.transparent ? options.transparentIndex : -1;
-
-  if (!options.dither) {
-    for (size_t x = 0; x < width; ++x, src += step) {
-      if (options.transparent && step == 4 && src[3] == 0) {
-        dst[x] = options.transparentIndex;
-      } else {
-        dst[x] = cache.Lookup(src[0], src[1], src[2], skip);
-      }
-    }
-    return;
-  }
-
-  const NoiseAmplitude amplitude = AmplitudeFor(cache.Size());
-  noise.Reseed(options.row);
-  Triple current = DrawNoise(noise, amplitude);
-  uint32_t run = DrawRun(noise);
-  Triple adjust{0, 0, 0};
-
-  for (size_t x = 0; x < width; ++x, src += step) {
-    const uint8_t r = Clamp(src[0] - adjust.r);
-    const uint8_t g = Clamp(src[1] - adjust.g);
-    const uint8_t b = Clamp(src[2] - adjust.b);
-    uint8_t index;
-    if (options.transparent && step == 4 && src[3] == 0) {
-      index = options.transparentIndex;
+  cache.UseSkip(options.transparent ? options.transparentIndex : -1);
+  if (kind == PixelKind::kRgba32) {
+    if (options.transparent) {
+      MapRowAs<4, true>(src, width, dst, options, cache, noise);
     } else {
-      index = cache.Lookup(r, g, b, skip);
+      MapRowAs<4, false>(src, width, dst, options, cache, noise);
     }
-    dst[x] = index;
-
-    // A transparent pixel has no colour error to pass on.
-    Triple error{0, 0, 0};
-    if (!(options.transparent && index == options.transparentIndex)) {
-      error = Triple{cache.Red(index) - r, cache.Green(index) - g, cache.Blue(index) - b};
-    }
-    const bool wasAdjusted = !adjust.IsZero();
-    if (run != 0) {
-      adjust = (!wasAdjusted && !error.IsZero()) ? current : error;
-    } else {
-      current = DrawNoise(noise, amplitude);
-      run = DrawRun(noise);
-      adjust = (!wasAdjusted && !error.IsZero()) ? current : Triple{0, 0, 0};
-    }
-    --run;
+  } else if (options.transparent) {
+    MapRowAs<3, true>(src, width, dst, options, cache, noise);
+  } else {
+    MapRowAs<3, false>(src, width, dst, options, cache, noise);
   }
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "plugin/gifwriter/encoder/NoiseGenerator.h"
@@ -12,10 +13,11 @@
 namespace gif {
 
 // Answers "which palette entry is nearest to this colour" for one image.
-// It remembers earlier answers and narrows the search with a coarse grid of
-// the colour cube, but only ever returns what the plain search over every
-// entry would: the least |dR| + |dG| + |dB| against the entries' high bytes,
-// the first entry winning ties, the skipped entry never.
+// It fills a table of answers a grid cell of the colour cube at a time, from
+// the few entries that can be nearest somewhere in the cell, but only ever
+// returns what the plain search over every entry would: the least
+// |dR| + |dG| + |dB| against the entries' high bytes, the first entry winning
+// ties, the skipped entry never.
 class ColorMapCache {
  public:
   // The palette is not owned; it must outlive the cache. At most 256 colours
@@ -24,10 +26,28 @@ class ColorMapCache {
 
   // skip: an entry never chosen (the transparent index), or -1.
   uint8_t Lookup(uint8_t r, uint8_t g, uint8_t b, int skip) {
-    const uint32_t color = r | (g << 8) | (static_cast<uint32_t>(b) << 16);
-    const uint32_t slot = (color * 2654435761u) >> (32 - kMemoBits);
-    if (m_MemoKey[slot] == (color | kValid) && skip == m_Skip) return m_MemoIndex[slot];
-    return Miss(r, g, b, skip, color, slot);
+    UseSkip(skip);
+    return Find(r, g, b);
+  }
+
+  // Answers are kept for one skip value; another one starts afresh.
+  void UseSkip(int skip) {
+    if (skip != m_Skip) Reset(skip);
+  }
+
+  // Lookup with the skip of the last UseSkip.
+  uint8_t Find(uint32_t r, uint32_t g, uint32_t b) {
+    return FindInCell(
+        (r >> kLowBits) << (2 * kCellBits) | (g >> kLowBits) << kCellBits | (b >> kLowBits),
+        (r & kLowMask) << (2 * kLowBits) | (g & kLowMask) << kLowBits | (b & kLowMask));
+  }
+
+  // Find, with the colour split into its cell (the high bits of red, green,
+  // blue) and its place in the cell (the low bits).
+  uint8_t FindInCell(uint32_t cell, uint32_t place) {
+    const uint8_t* answers = m_CellAnswers[cell];
+    if (answers == nullptr) answers = BuildCell(cell);
+    return answers[place];
   }
 
   // The plain search over every entry.
@@ -38,29 +58,38 @@ class ColorMapCache {
   uint8_t Green(uint32_t i) const { return m_Green[i]; }
   uint8_t Blue(uint32_t i) const { return m_Blue[i]; }
 
- private:
-  static constexpr int kMemoBits = 16;
-  static constexpr uint32_t kValid = 0x01000000;
-  static constexpr int kCellBits = 4;  // 16 x 16 x 16 cells of 16 levels each
-  static constexpr int kCells = 1 << (3 * kCellBits);
+  static constexpr int kCellBits = 5;  // 32 x 32 x 32 cells of 8 levels each
 
-  uint8_t Miss(uint8_t r, uint8_t g, uint8_t b, int skip, uint32_t color, uint32_t slot);
+  // Entry i's red, green and blue, each plus 512, in 10-bit fields at bits
+  // 24, 34 and 44: the layout MapRow's dither works in.
+  uint64_t Spread(uint32_t i) const { return m_Spread[i]; }
+
+ private:
+  static constexpr int kLowBits = 8 - kCellBits;
+  static constexpr uint32_t kLowMask = (1u << kLowBits) - 1;
+  static constexpr int kCells = 1 << (3 * kCellBits);
+  static constexpr size_t kCellColours = size_t(1) << (3 * kLowBits);
+  static constexpr size_t kCellsPerChunk = 64;
+
   void Reset(int skip);
-  void BuildCell(uint32_t cell);
+  const uint8_t* BuildCell(uint32_t cell);
+  const uint8_t* UniformBlock(uint8_t index);
 
   const PaletteSpec* m_Palette;  // not owned
   uint32_t m_Size;
-  int m_Skip = -2;  // answers are kept for one skip value; -2: none yet
+  int m_Skip = -1;  // the skip the answers are for
   uint8_t m_Red[kPaletteCapacity];
   uint8_t m_Green[kPaletteCapacity];
   uint8_t m_Blue[kPaletteCapacity];
-  std::vector<uint32_t> m_MemoKey;  // colour | kValid
-  std::vector<uint8_t> m_MemoIndex;
-  // Per cell: the entries that can be nearest to some colour in the cell,
-  // in index order (offset and count into m_Candidates; count 0 = not built).
-  std::vector<uint32_t> m_CellStart;
-  std::vector<uint16_t> m_CellCount;
-  std::vector<uint8_t> m_Candidates;
+  uint64_t m_Spread[kPaletteCapacity];
+  // Per cell: the answers for its colours, or null while not built. They
+  // live in chunks that are never moved, kept across a Reset for reuse.
+  std::vector<const uint8_t*> m_CellAnswers;
+  std::vector<std::unique_ptr<uint8_t[]>> m_Chunks;
+  size_t m_CellsUsed = 0;  // cells handed out from the chunks
+  // Per entry, a cell's worth of that entry's index, for cells with no other
+  // answer (made on first use).
+  std::vector<uint8_t> m_Uniform;
 };
 
 // Pixel layouts of true-colour input.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -77,6 +78,80 @@ TEST(ColorMapCache, AnswersAreAlwaysThoseOfThePlainSearch) {
         const int r = c & 0xFF, g = c >> 8 & 0xFF, b = c >> 16 & 0xFF;
         ASSERT_EQ(cache.Lookup(r, g, b, skip), Nearest(p, r, g, b, skip))
             << "size " << p.size << " skip " << skip << " colour " << i;
+      }
+    }
+  }
+}
+
+// Palettes for the exhaustive comparisons: every size class (and so every
+// noise strength), exact duplicates (ties the first must win), one colour
+// repeated throughout, colours on the cache's cell borders, a coarse grid
+// and the web cube.
+std::vector<gif::PaletteSpec> ManyPalettes() {
+  std::vector<gif::PaletteSpec> palettes = {WebPalette()};
+  uint32_t s = 12345;
+  auto next = [&s]() { return s = s * 1664525u + 1013904223u; };
+  for (uint32_t size : {1u, 2u, 3u, 5u, 16u, 17u, 63u, 64u, 65u, 127u, 128u, 200u, 255u, 256u}) {
+    gif::PaletteSpec p = gif::MakeExplicitPalette();
+    p.size = size;
+    for (uint32_t i = 0; i < size; ++i) {
+      const uint32_t c = next() >> 8;
+      p.entries[i] = gif::MakeEntry(c & 0xFF, c >> 8 & 0xFF, c >> 16 & 0xFF);
+      if (i % 4 == 3) p.entries[i] = p.entries[(next() >> 8) % i];  // a duplicate
+    }
+    palettes.push_back(p);
+  }
+  gif::PaletteSpec same = gif::MakeExplicitPalette();
+  same.size = 40;
+  for (uint32_t i = 0; i < same.size; ++i) same.entries[i] = gif::MakeEntry(100, 150, 200);
+  palettes.push_back(same);
+  gif::PaletteSpec borders = gif::MakeExplicitPalette();
+  borders.size = 64;
+  const int levels[] = {0, 7, 8, 127, 128, 135, 248, 255};
+  for (uint32_t i = 0; i < borders.size; ++i) {
+    borders.entries[i] = gif::MakeEntry(levels[i % 8], levels[i / 8], levels[(i * 5) % 8]);
+  }
+  palettes.push_back(borders);
+  gif::PaletteSpec grid = gif::MakeExplicitPalette();
+  grid.size = 27;
+  for (int i = 0; i < 27; ++i)
+    grid.entries[i] = gif::MakeEntry(i / 9 * 100, i / 3 % 3 * 100, i % 3 * 100);
+  palettes.push_back(grid);
+  return palettes;
+}
+
+TEST(ColorMapCache, MatchesThePlainSearchOnBordersTiesAndRandomColours) {
+  // One cache per palette, taken through several skips and back, so answers
+  // kept from an earlier skip would show.
+  uint32_t s = 99;
+  auto next = [&s]() { return s = s * 1664525u + 1013904223u; };
+  std::vector<uint32_t> colours;
+  const int edges[] = {0, 7, 8, 127, 128, 248, 255};
+  for (int r : edges)
+    for (int g : edges)
+      for (int b : edges) colours.push_back(uint32_t(r) | uint32_t(g) << 8 | uint32_t(b) << 16);
+  for (int i = 0; i < 1500; ++i) colours.push_back(next() >> 8 & 0xFFFFFF);
+  for (int i = 0; i < 600; ++i) {  // both sides of a cell border
+    const uint32_t c = (next() >> 8 & 0xF8F8F8) | 0x070707 * (i % 2);
+    colours.push_back(c);
+  }
+
+  for (const gif::PaletteSpec& p : ManyPalettes()) {
+    std::vector<uint32_t> mine = colours;  // the entries and their neighbours too
+    for (uint32_t i = 0; i < p.size; ++i) {
+      for (int d : {-1, 0, 1}) {
+        auto lvl = [d](uint16_t v) { return uint32_t(std::min(std::max(Hi(v) + d, 0), 255)); };
+        mine.push_back(lvl(p.entries[i].red) | lvl(p.entries[i].green) << 8 |
+                       lvl(p.entries[i].blue) << 16);
+      }
+    }
+    gif::ColorMapCache cache(&p);
+    const int last = static_cast<int>(p.size) - 1;
+    for (int skip : {-1, last, -1}) {
+      for (uint32_t c : mine) {
+        const int r = c & 0xFF, g = c >> 8 & 0xFF, b = c >> 16 & 0xFF;
+        ASSERT_EQ(cache.Lookup(r, g, b, skip), Nearest(p, r, g, b, skip))
+            << "size " << p.size << " skip " << skip << " colour " << r << "," << g << "," << b;
       }
     }
   }
@@ -220,6 +295,79 @@ TEST(MapRow, DitherFollowsTheRulesForEachNoiseStrength) {
           EXPECT_EQ(out, ReferenceDither(p, src, bpp, w, transparent, t, y))
               << "size " << p.size << " bpp " << bpp << " transparent " << transparent << " row "
               << y;
+        }
+      }
+    }
+  }
+}
+
+// Rows long enough for every way MapRow may split the work, against the rules
+// written out above: photo-like colours; exact palette colours with stray
+// pixels, whose errors are zero so the adjustment often resets; saturated
+// black and white, where clamping makes zero errors common; random noise.
+// With and without dither, alpha and transparency, on several rows.
+TEST(MapRow, LongRowsFollowTheRulesForEveryPaletteAndPicture) {
+  const std::vector<gif::PaletteSpec> palettes = ManyPalettes();
+  uint32_t s = 4242;
+  auto next = [&s]() { return s = s * 1664525u + 1013904223u; };
+  for (const gif::PaletteSpec& p : palettes) {
+    // One cache for each skip, kept through all the pictures like an image's.
+    gif::ColorMapCache plain(&p), withSkip(&p);
+    for (int width : {1, 17, 211, 1500}) {
+      for (int picture = 0; picture < (width > 300 ? 3 : 4); ++picture) {  // noise: short rows
+        for (int bpp : {3, 4}) {
+          std::vector<uint8_t> img = giftest::PhotoLike(width, 1, bpp, next());
+          for (int x = 0; x < width; ++x) {
+            uint8_t* px = &img[size_t(x) * bpp];
+            const uint32_t n = next() >> 8;
+            if (picture == 1) {
+              const gif::PaletteEntry& e = p.entries[(x / 9) % p.size];
+              px[0] = static_cast<uint8_t>(Hi(e.red));
+              px[1] = static_cast<uint8_t>(Hi(e.green));
+              px[2] = static_cast<uint8_t>(Hi(e.blue));
+              if (n % 23 == 0) px[n % 3] = static_cast<uint8_t>(n >> 8);
+            } else if (picture == 2) {
+              const uint8_t v = (n % 7 == 0) ? static_cast<uint8_t>(n >> 8) : (x / 13 % 2) * 255;
+              px[0] = px[1] = px[2] = v;
+              if (n % 5 == 0) px[n % 3] = static_cast<uint8_t>(255 - v);
+            } else if (picture == 3) {
+              px[0] = static_cast<uint8_t>(n), px[1] = static_cast<uint8_t>(n >> 8);
+              px[2] = static_cast<uint8_t>(n >> 16);
+            }
+            if (bpp == 4) px[3] = (n >> 20) % 11 == 0 ? 0 : 255;
+          }
+          for (bool transparent : {false, true}) {
+            for (bool dither : {false, true}) {
+              const int t = static_cast<int>(p.size) - 1;
+              gif::NoiseGenerator noise;
+              gif::ColorMapCache& cache = transparent ? withSkip : plain;
+              for (uint32_t row : {0u, 37u}) {
+                gif::MapOptions o;
+                o.transparent = transparent;
+                o.transparentIndex = static_cast<uint8_t>(t);
+                o.dither = dither;
+                o.row = row;
+                std::vector<uint8_t> out(size_t(width) + 1, 0xEE);
+                gif::MapRow(img.data(), bpp == 4 ? gif::PixelKind::kRgba32 : gif::PixelKind::kRgb24,
+                            size_t(width), out.data(), o, cache, noise);
+                std::vector<uint8_t> expected;
+                if (dither) {
+                  expected = ReferenceDither(p, img, bpp, width, transparent, t, row);
+                } else {
+                  for (int x = 0; x < width; ++x) {
+                    const uint8_t* px = &img[size_t(x) * bpp];
+                    const bool clear = transparent && bpp == 4 && px[3] == 0;
+                    expected.push_back(static_cast<uint8_t>(
+                        clear ? t : Nearest(p, px[0], px[1], px[2], transparent ? t : -1)));
+                  }
+                }
+                expected.push_back(0xEE);  // nothing written past the row
+                ASSERT_EQ(out, expected) << "size " << p.size << " width " << width << " picture "
+                                         << picture << " bpp " << bpp << " transparent "
+                                         << transparent << " dither " << dither << " row " << row;
+              }
+            }
+          }
         }
       }
     }
