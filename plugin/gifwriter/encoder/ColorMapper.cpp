@@ -99,47 +99,33 @@ const uint8_t* ColorMapCache::BuildCell(uint32_t cell) {
   }
   uint8_t* answers = m_Chunks[chunk].get() + (m_CellsUsed % kCellsPerChunk) * kCellColours;
 
-  // Each eighth of the cell narrows the candidates further by the same
-  // argument, then every colour in it tries what is left, in index order.
-  constexpr int kHalf = kWidth / 2;
-  for (int part = 0; part < 8; ++part) {
-    const int pr = (part >> 2) * kHalf, pg = (part >> 1 & 1) * kHalf, pb = (part & 1) * kHalf;
-    const int lr = r0 + pr, lg = g0 + pg, lb = b0 + pb;
-    const int hr = lr + kHalf - 1, hg = lg + kHalf - 1, hb = lb + kHalf - 1;
-    int partBound = kNone;
-    for (uint32_t k = 0; k < count; ++k) {
-      const int r = m_Red[candidates[k]], g = m_Green[candidates[k]], b = m_Blue[candidates[k]];
-      partBound = std::min(partBound, std::max(std::abs(r - lr), std::abs(r - hr)) +
-                                          std::max(std::abs(g - lg), std::abs(g - hg)) +
-                                          std::max(std::abs(b - lb), std::abs(b - hb)));
+  // 16-bit lanes throughout so the compiler can use vector code.
+  int16_t best[kCellColours], chosen[kCellColours];
+  std::fill(best, best + kCellColours, int16_t(kNone));
+  std::fill(chosen, chosen + kCellColours, int16_t(0));
+  for (uint32_t k = 0; k < count; ++k) {
+    const int16_t i = candidates[k];
+    int16_t dr[kWidth], dg[kWidth], db[kWidth];
+    for (int v = 0; v < kWidth; ++v) {
+      dr[v] = static_cast<int16_t>(std::abs(r0 + v - m_Red[i]));
+      dg[v] = static_cast<int16_t>(std::abs(g0 + v - m_Green[i]));
+      db[v] = static_cast<int16_t>(std::abs(b0 + v - m_Blue[i]));
     }
-    uint8_t few[kPaletteCapacity];
-    uint32_t fewCount = 0;
-    for (uint32_t k = 0; k < count; ++k) {
-      const int r = m_Red[candidates[k]], g = m_Green[candidates[k]], b = m_Blue[candidates[k]];
-      const int d = std::max(lr - r, 0) + std::max(r - hr, 0) + std::max(lg - g, 0) +
-                    std::max(g - hg, 0) + std::max(lb - b, 0) + std::max(b - hb, 0);
-      few[fewCount] = candidates[k];
-      fewCount += d <= partBound ? 1 : 0;
-    }
-    for (int rv = 0; rv < kHalf; ++rv) {
-      for (int gv = 0; gv < kHalf; ++gv) {
-        for (int bv = 0; bv < kHalf; ++bv) {
-          const int r = lr + rv, g = lg + gv, b = lb + bv;
-          uint8_t chosen = few[0];
-          int best = kNone;
-          for (uint32_t k = 0; k < fewCount; ++k) {
-            const uint8_t i = few[k];
-            const int d =
-                std::abs(r - m_Red[i]) + std::abs(g - m_Green[i]) + std::abs(b - m_Blue[i]);
-            chosen = d < best ? i : chosen;
-            best = std::min(best, d);
-          }
-          answers[((pr + rv) * kWidth + pg + gv) * kWidth + pb + bv] = chosen;
+    for (int rv = 0; rv < kWidth; ++rv) {
+      for (int gv = 0; gv < kWidth; ++gv) {
+        const int16_t base = static_cast<int16_t>(dr[rv] + dg[gv]);
+        int16_t* bestRow = best + (rv * kWidth + gv) * kWidth;
+        int16_t* chosenRow = chosen + (rv * kWidth + gv) * kWidth;
+        for (int bv = 0; bv < kWidth; ++bv) {
+          const int16_t d = static_cast<int16_t>(base + db[bv]);
+          const bool nearer = d < bestRow[bv];  // strictly: the first of equals stays
+          bestRow[bv] = nearer ? d : bestRow[bv];
+          chosenRow[bv] = nearer ? i : chosenRow[bv];
         }
       }
     }
   }
+  for (size_t c = 0; c < kCellColours; ++c) answers[c] = static_cast<uint8_t>(chosen[c]);
   if (std::all_of(answers, answers + kCellColours,
                   [&answers](uint8_t a) { return a == answers[0]; })) {
     return m_CellAnswers[cell] = UniformBlock(answers[0]);

@@ -16,9 +16,14 @@ const uint32_t kSeedWords[32] = {
 
 // The seed table starts at position 0.
 void NoiseGenerator::Reseed(uint32_t n) {
-  std::memcpy(m_State, kSeedWords, sizeof m_State);
-  m_Pos = 0;
-  for (uint32_t i = 0; i < n; ++i) Next();
+  if (n < m_WalkSteps) {
+    std::memcpy(m_Walk, kSeedWords, sizeof m_Walk);
+    m_WalkPos = 0;
+    m_WalkSteps = 0;
+  }
+  for (; m_WalkSteps < n; ++m_WalkSteps) Step(m_Walk, m_WalkPos);
+  std::memcpy(m_State, m_Walk, sizeof m_State);
+  m_Pos = m_WalkPos;
   uint32_t fresh[32];
   for (uint32_t& w : fresh) w = Next();
   std::memcpy(m_State, fresh, sizeof m_State);
