@@ -1,6 +1,7 @@
 #include "plugin/gifwriter/encoder/GifEncoder.h"
 
 #include <cstring>
+#include <new>
 
 #include "clib/Assert.h"
 
@@ -94,7 +95,13 @@ Status GifEncoder::ReceiveRow(uint32_t row, const uint8_t* pixels) {
     std::memcpy(dst, pixels, m_Width);
   } else {
     m_Map.row = row;
-    MapRow(pixels, m_Kind, m_Width, dst, m_Map, *m_Cache, m_Module->noise);
+    // The cache grows as colours arrive; the host's call must not see an
+    // exception, so memory it cannot get fails the image like the pools do.
+    try {
+      MapRow(pixels, m_Kind, m_Width, dst, m_Map, *m_Cache, m_Module->noise);
+    } catch (const std::bad_alloc&) {
+      return Fail(kOutOfMemory);
+    }
   }
   if (!m_Writer->options.interlaced && !CompressRow(m_Writer)) {
     return Fail(m_Context.err.status);
@@ -241,7 +248,13 @@ Status GifEncoder::BeginWriting(const ImageDescription& image) {
       map[2][i] = static_cast<JSAMPLE>(working.entries[i].blue >> 8);
     }
   }
-  if (!indexed) m_Cache = std::make_unique<ColorMapCache>(&working);
+  if (!indexed) {
+    try {
+      m_Cache = std::make_unique<ColorMapCache>(&working);
+    } catch (const std::bad_alloc&) {
+      return kOutOfMemory;
+    }
+  }
 
   m_Map = MapOptions{};
   m_Map.transparent = transparent;
