@@ -33,22 +33,21 @@ int Fail(const std::string& message) {
   return 1;
 }
 
-// A palette file through the first reader that takes its contents; its
-// transparent index is the last colour's, as with the built-in tables.
+// A palette file through the first reader that takes its contents (size 0
+// when none does); its transparent index is the last colour's, as with the
+// built-in tables.
 gif::PaletteSpec PaletteFromFile(const std::string& path) {
-  gif::PaletteSpec p = gif::MakeExplicitPalette();
   std::vector<uint8_t> bytes;
   std::vector<VxColorEntry> colours;
-  if (!ReadWholeFile(path, &bytes, 64u << 20)) return p;
-  for (PaletteFileKind kind : AllPaletteReaders()) {
-    if (!ParsePalette(kind, bytes, &colours)) continue;
-    p.size = static_cast<uint32_t>(colours.size());
-    for (size_t i = 0; i < colours.size(); ++i)
-      p.entries[i] = gif::PaletteEntry{0, colours[i].red, colours[i].green, colours[i].blue};
-    p.transparentIndex = static_cast<int16_t>(p.size - 1);
-    break;
+  if (ReadWholeFile(path, &bytes, 64u << 20)) {
+    for (PaletteFileKind kind : AllPaletteReaders()) {
+      if (!ParsePalette(kind, bytes, &colours)) continue;
+      gif::PaletteSpec p = ExplicitPaletteOf(colours);
+      p.transparentIndex = static_cast<int16_t>(p.size - 1);
+      return p;
+    }
   }
-  return p;
+  return gif::MakeExplicitPalette();
 }
 
 // What the options dialog would leave in the export's dictionary; false

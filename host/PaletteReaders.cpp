@@ -1,5 +1,6 @@
 #include "host/PaletteReaders.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -160,15 +161,10 @@ const VxPaletteReaderOps kReaderOps = {
 VxStatus VXAPI SourceSend(VxImageSource* self, void* receptor, const VxGuid* iid) {
   if (!receptor || !iid) return VX_E_INVALIDARG;
   if (!VxGuidEqual(*iid, IID_VxPaletteSetter)) return VX_E_NOINTERFACE;
-  const HostPaletteSource* source = static_cast<HostPaletteSource*>(self);
-  gif::PaletteSpec spec = gif::MakeExplicitPalette();
-  spec.size = static_cast<uint32_t>(source->colours.size());
-  for (size_t i = 0; i < source->colours.size(); ++i) {
-    const VxColorEntry& c = source->colours[i];
-    spec.entries[i] = gif::PaletteEntry{c.value, c.red, c.green, c.blue};
-  }
+  const gif::PaletteSpec palette =
+      ExplicitPaletteOf(static_cast<HostPaletteSource*>(self)->colours);
   VxPaletteSetter* setter = static_cast<VxPaletteSetter*>(receptor);
-  return setter->ops->SetPalette(setter, &spec);
+  return setter->ops->SetPalette(setter, &palette);
 }
 
 const VxImageSourceOps kSourceOps = {
@@ -292,6 +288,16 @@ HostPathService* HostPathService::Create(std::string path) {
   HostPathService* s = new HostPathService();
   s->path = std::move(path);
   return s;
+}
+
+gif::PaletteSpec ExplicitPaletteOf(const std::vector<VxColorEntry>& colours) {
+  gif::PaletteSpec palette = gif::MakeExplicitPalette();
+  palette.size = static_cast<uint32_t>(std::min<size_t>(colours.size(), gif::kPaletteCapacity));
+  for (uint32_t i = 0; i < palette.size; ++i) {
+    const VxColorEntry& c = colours[i];
+    palette.entries[i] = gif::PaletteEntry{c.value, c.red, c.green, c.blue};
+  }
+  return palette;
 }
 
 }  // namespace vrixhost

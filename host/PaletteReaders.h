@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/HostObject.h"
+#include "plugin/gifwriter/encoder/PaletteSpec.h"
 
 namespace vrixhost {
 
@@ -77,6 +78,10 @@ struct HostPathService : VxPathService {
   template <class, class, const VxGuid*>
   friend struct HostRefCounting;
 };
+
+// An explicit palette of `colours` (at most the first 256), as a reader's
+// image source delivers it to a palette setter.
+gif::PaletteSpec ExplicitPaletteOf(const std::vector<VxColorEntry>& colours);
 
 // The three readers in the order the registry lists them by default.
 std::vector<PaletteFileKind> AllPaletteReaders();
