@@ -83,36 +83,8 @@ void EndProcess(DWORD pid) {
   CloseHandle(process);
 }
 
-std::string ClassOf(HWND window) {
-  char name[64] = "";
-  GetClassNameA(window, name, sizeof name);
-  return name;
-}
-
-std::string TitleOf(HWND window) {
-  char text[256] = "";
-  GetWindowTextA(window, text, sizeof text);
-  return text;
-}
-
-struct EnumState {
-  DWORD pid;
-  std::vector<HWND> windows;
-};
-
-BOOL CALLBACK CollectWindows(HWND window, LPARAM param) {
-  auto* state = reinterpret_cast<EnumState*>(param);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  if (owner == state->pid && ClassOf(window) != "IME") state->windows.push_back(window);
-  return TRUE;
-}
-
-std::vector<HWND> TopLevelWindows(DWORD pid) {
-  EnumState state{pid, {}};
-  EnumWindows(CollectWindows, reinterpret_cast<LPARAM>(&state));
-  return state.windows;
-}
+using wintest::ClassOf;
+using wintest::TopLevelWindows;
 
 HWND FindTopLevel(DWORD pid, const std::string& className, bool visibleOnly) {
   for (HWND w : TopLevelWindows(pid))
@@ -740,7 +712,7 @@ TEST(SaverShow, ACommandKeyOpensItsTargetAndTheSaverClosesOnlyAfterOkAndYes) {
   HWND notice = nullptr;
   ASSERT_TRUE(WaitFor([&] { return (notice = Notice(show.Pid())) != nullptr; }))
       << "no close notice";
-  EXPECT_EQ(TitleOf(notice), "Show");
+  EXPECT_EQ(wintest::TextOf(notice), "Show");
   // The movie stopped, the saver and its background stepped aside.
   EXPECT_EQ(show.Events("close").size(), 1u) << show.Log();
   EXPECT_FALSE(IsWindowVisible(saver));
@@ -769,7 +741,7 @@ TEST(SaverShow, ACommandKeyOpensItsTargetAndTheSaverClosesOnlyAfterOkAndYes) {
   PostMessageA(notice, WM_COMMAND, IDOK, 0);
   HWND box = nullptr;
   ASSERT_TRUE(WaitFor([&] { return (box = Confirmation(show.Pid(), notice)) != nullptr; }));
-  EXPECT_EQ(TitleOf(box), "Show");
+  EXPECT_EQ(wintest::TextOf(box), "Show");
   PostMessageA(box, WM_COMMAND, IDNO, 0);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
   Settle(500);

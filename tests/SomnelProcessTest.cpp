@@ -26,34 +26,7 @@ void Pump() {
   }
 }
 
-struct Found {
-  HWND window;
-  std::string className;
-};
-
-struct EnumState {
-  DWORD processId;
-  std::vector<Found> windows;
-};
-
-BOOL CALLBACK Collect(HWND window, LPARAM param) {
-  auto* state = reinterpret_cast<EnumState*>(param);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  if (owner != state->processId) return TRUE;
-  char className[64] = "";
-  GetClassNameA(window, className, sizeof className);
-  // Every GUI thread gets an input-method window; it says nothing.
-  if (std::string(className) == "IME") return TRUE;
-  state->windows.push_back({window, className});
-  return TRUE;
-}
-
-std::string TextOf(HWND window) {
-  char text[512] = "";
-  GetWindowTextA(window, text, sizeof text);
-  return text;
-}
+using wintest::TextOf;
 
 // One started saver. Whatever a test leaves running is killed at the end, and
 // that counts as a failure.
@@ -99,20 +72,14 @@ class SaverProcess {
     return code;
   }
 
-  std::vector<Found> TopLevelWindows() const {
-    EnumState state{info_.dwProcessId, {}};
-    EnumWindows(Collect, reinterpret_cast<LPARAM>(&state));
-    return state.windows;
-  }
-
   // The first top-level window of this process with that class, waiting
   // for it to appear; null when none came (or the process ended).
   HWND WaitForWindow(const std::string& className) {
     const DWORD deadline = GetTickCount() + kPatienceMs;
     for (;;) {
       Pump();
-      for (const Found& f : TopLevelWindows())
-        if (f.className == className && IsWindowVisible(f.window)) return f.window;
+      for (HWND w : wintest::TopLevelWindows(info_.dwProcessId))
+        if (wintest::ClassOf(w) == className && IsWindowVisible(w)) return w;
       if (WaitForSingleObject(info_.hProcess, 20) == WAIT_OBJECT_0) return nullptr;
       if (static_cast<LONG>(GetTickCount() - deadline) > 0) return nullptr;
     }

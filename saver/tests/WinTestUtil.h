@@ -1,5 +1,5 @@
 // Helpers for the saver's Windows tests: scratch folders, whole-file reads
-// and writes, and child processes with a chosen environment.
+// and writes, child processes with a chosen environment, and their windows.
 #pragma once
 
 #include <windows.h>
@@ -66,5 +66,13 @@ class EnvOverride {
  private:
   std::map<std::string, std::pair<bool, std::string>> m_Saved;
 };
+
+// A window's class name and its text.
+std::string ClassOf(HWND window);
+std::string TextOf(HWND window);
+
+// The top-level windows of process `pid`, without the input-method window
+// every GUI thread gets (it says nothing about the program).
+std::vector<HWND> TopLevelWindows(DWORD pid);
 
 }  // namespace wintest
