@@ -1,0 +1,112 @@
+#include "tools/common/ToolCli.h"
+
+#include <cstring>
+
+#include "SomnelVersion.h"
+
+namespace toolcli {
+
+namespace {
+
+bool Present(const char* text) {
+  return text != nullptr && *text != '\0';
+}
+
+// Each line of text, indented.
+std::string Indented(const char* text, const char* indent) {
+  std::string out;
+  const char* line = text;
+  while (*line != '\0') {
+    const char* end = std::strchr(line, '\n');
+    const size_t length = end ? static_cast<size_t>(end - line) : std::strlen(line);
+    out.append(indent).append(line, length).append("\n");
+    line += length + (end ? 1 : 0);
+  }
+  return out;
+}
+
+std::string UsageLines(const Help& help) {
+  std::string prefix = std::string("  ") + help.name + " ";
+  return Indented(Present(help.usage) ? help.usage : "", prefix.c_str());
+}
+
+}  // namespace
+
+const char* Version() {
+  return SOMNEL_VERSION_TEXT;
+}
+
+bool IsHelp(const char* arg) {
+  return std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0 ||
+         std::strcmp(arg, "-?") == 0 || std::strcmp(arg, "/?") == 0;
+}
+
+bool IsVersion(const char* arg) {
+  return std::strcmp(arg, "--version") == 0;
+}
+
+bool LooksLikeOption(const char* arg) {
+  if (std::strcmp(arg, "/?") == 0) return true;
+  return arg[0] == '-' && arg[1] != '\0';
+}
+
+std::string HelpText(const Help& help) {
+  std::string text = std::string(help.name) + ": " + help.summary + "\n\nUsage:\n";
+  text += UsageLines(help);
+  text += "\nArguments and options:\n";
+  if (Present(help.options)) text += Indented(help.options, "");
+  text +=
+      "  --help, -h, /?  print this help and do nothing else\n"
+      "  --version       print the version and do nothing else\n";
+  if (Present(help.example)) text += "\nExample:\n" + Indented(help.example, "  ");
+  text += "\nExit codes:\n  0  success\n  1  ";
+  text +=
+      Present(help.failed) ? help.failed : "the work failed (the message says which file and why)";
+  text += "\n  2  bad usage: an unknown option, a missing or an extra argument\n";
+  return text;
+}
+
+std::string VersionText(const Help& help) {
+  return std::string(help.name) + " " + Version() + "\n";
+}
+
+std::string UsageText(const Help& help) {
+  return "Usage:\n" + UsageLines(help) + "Try \"" + help.name + " --help\" for more.\n";
+}
+
+bool AnswerHelpOrVersion(const Help& help, int argc, char** argv, int first, int* exitCode,
+                         bool stopAtOperand) {
+  for (int i = first; i < argc; ++i) {
+    const char* arg = argv[i];
+    if (std::strcmp(arg, "--") == 0) break;
+    if (IsHelp(arg)) {
+      std::fputs(HelpText(help).c_str(), stdout);
+      *exitCode = kExitOk;
+      return true;
+    }
+    if (IsVersion(arg)) {
+      std::fputs(VersionText(help).c_str(), stdout);
+      *exitCode = kExitOk;
+      return true;
+    }
+    if (stopAtOperand && !LooksLikeOption(arg)) break;
+  }
+  return false;
+}
+
+int UsageError(const Help& help, const std::string& message) {
+  std::fprintf(stderr, "%s: %s\n%s", help.name, message.c_str(), UsageText(help).c_str());
+  return kExitUsage;
+}
+
+int Failure(const Help& help, const std::string& message) {
+  std::fprintf(stderr, "%s: %s\n", help.name, message.c_str());
+  return kExitFailed;
+}
+
+int FileFailure(const Help& help, const std::string& file, const std::string& problem) {
+  std::fprintf(stderr, "%s: %s: %s\n", help.name, file.c_str(), problem.c_str());
+  return kExitFailed;
+}
+
+}  // namespace toolcli
