@@ -1,5 +1,8 @@
 #include "tools/common/ToolCli.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstring>
 
 #include "SomnelVersion.h"
@@ -48,6 +51,19 @@ bool IsVersion(const char* arg) {
 bool LooksLikeOption(const char* arg) {
   if (std::strcmp(arg, "/?") == 0) return true;
   return arg[0] == '-' && arg[1] != '\0';
+}
+
+std::string ReadProblem(const char* path) {
+  struct stat info;
+  if (stat(path, &info) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return "does not exist";
+    return std::string("cannot be examined: ") + std::strerror(errno);
+  }
+  if ((info.st_mode & S_IFMT) == S_IFDIR) return "is a folder, not a file";
+  std::FILE* file = std::fopen(path, "rb");
+  if (file == nullptr) return std::string("cannot be opened: ") + std::strerror(errno);
+  std::fclose(file);
+  return "";
 }
 
 std::string HelpText(const Help& help) {

@@ -42,6 +42,10 @@ bool IsVersion(const char* arg);  // --version
 // "-x", "--xyz" and "/?"; "-" alone (standard input) and paths are not.
 bool LooksLikeOption(const char* arg);
 
+// Why path cannot be read as a file, in words ("does not exist", "is a
+// folder, not a file", "cannot be opened: ..."); empty when it can.
+std::string ReadProblem(const char* path);
+
 std::string HelpText(const Help& help);
 std::string VersionText(const Help& help);
 // The usage lines and where to find more.

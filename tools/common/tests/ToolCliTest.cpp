@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include <string>
 #include <vector>
 
@@ -105,6 +107,20 @@ TEST(ToolCliTest, ErrorsNameTheToolAndReturnTheirCodes) {
   testing::internal::CaptureStderr();
   EXPECT_EQ(toolcli::FileFailure(kHelp, "a.txt", "is empty"), 1);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "frob: a.txt: is empty\n");
+}
+
+TEST(ToolCliTest, ReadProblemsInWords) {
+  const std::string dir = testing::TempDir();
+  const std::string file = dir + "toolcli-readable.txt";
+  std::FILE* f = std::fopen(file.c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  std::fputs("x", f);
+  std::fclose(f);
+  EXPECT_EQ(toolcli::ReadProblem(file.c_str()), "");
+  EXPECT_EQ(toolcli::ReadProblem((dir + "toolcli-no-such-file.txt").c_str()), "does not exist");
+  EXPECT_EQ(toolcli::ReadProblem((dir + "toolcli-no-such-dir/a.txt").c_str()), "does not exist");
+  EXPECT_EQ(toolcli::ReadProblem(dir.c_str()), "is a folder, not a file");
+  std::remove(file.c_str());
 }
 
 }  // namespace
