@@ -149,6 +149,9 @@ TEST_F(ConversionTest, AHiddenPictureIsSaidToBePassedOver) {
 // Good pictures make the same movies as the saver's conversion (on Windows)
 // and movies that start as KMV movies do (everywhere).
 TEST_F(ConversionTest, PicturesBecomeMovies) {
+  // The writer numbers definitions from 1 again after each movie it writes;
+  // a movie it could not start leaves the count where it was.
+  ASSERT_EQ(Refusal(ConvertPictureFile, kData + "f8.bmp", dir + "first.kmv"), "");
   for (const char* name : {"f8.bmp", "f8rle.bmp", "f.jpg", "fgray.jpg", "fprog.jpg"}) {
     const std::string movie = dir + "out.kmv";
     ASSERT_EQ(Refusal(ConvertPictureFile, kData + name, movie), "") << name;
