@@ -66,8 +66,33 @@ std::string ReadProblem(const char* path) {
   return "";
 }
 
+std::string Wrap(const std::string& text, size_t width, const std::string& indent) {
+  // The text's own leading blanks start its first line.
+  size_t start = text.find_first_not_of(' ');
+  if (start == std::string::npos) return text;
+  std::string out, line = text.substr(0, start);
+  bool empty = true;  // line holds no word yet
+  while (start < text.size()) {
+    size_t end = text.find(' ', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string word = text.substr(start, end - start);
+    if (!empty && line.size() + 1 + word.size() > width) {
+      out += line + "\n";
+      line = indent;
+      empty = true;
+    }
+    if (!word.empty()) {
+      if (!empty) line += ' ';
+      line += word;
+      empty = false;
+    }
+    start = end + 1;
+  }
+  return out + line;
+}
+
 std::string HelpText(const Help& help) {
-  std::string text = std::string(help.name) + ": " + help.summary + "\n\nUsage:\n";
+  std::string text = Wrap(std::string(help.name) + ": " + help.summary, 79, "  ") + "\n\nUsage:\n";
   text += UsageLines(help);
   text += "\nArguments and options:\n";
   if (Present(help.options)) text += Indented(help.options, "");
@@ -75,9 +100,12 @@ std::string HelpText(const Help& help) {
       "  --help, -h, /?  print this help and do nothing else\n"
       "  --version       print the version and do nothing else\n";
   if (Present(help.example)) text += "\nExample:\n" + Indented(help.example, "  ");
-  text += "\nExit codes:\n  0  success\n  1  ";
+  text += "\nExit codes:\n  0  success\n";
+  // "  1  " takes five columns of the first line.
   text +=
-      Present(help.failed) ? help.failed : "the work failed (the message says which file and why)";
+      "  1  " + Wrap(Present(help.failed) ? help.failed
+                                          : "the work failed (the message says which file and why)",
+                     74, "     ");
   text += "\n  2  bad usage: an unknown option, a missing or an extra argument\n";
   return text;
 }

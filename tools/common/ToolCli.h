@@ -46,6 +46,10 @@ bool LooksLikeOption(const char* arg);
 // folder, not a file", "cannot be opened: ..."); empty when it can.
 std::string ReadProblem(const char* path);
 
+// text broken into lines of at most width characters at blanks (a longer
+// word keeps its own line), each line after the first indented.
+std::string Wrap(const std::string& text, size_t width, const std::string& indent);
+
 std::string HelpText(const Help& help);
 std::string VersionText(const Help& help);
 // The usage lines and where to find more.

@@ -27,11 +27,12 @@ const toolcli::Help kHelp = {
     "turns a picture (a JPEG, or a BMP of 8 bits a pixel) into a one-frame KMV movie that shows "
     "it at its own size, as the saver does with the user's picture",
     "[--scale X Y] PICTURE [MOVIE]",
-    "  PICTURE         the picture; its kind is told from its extension: .bmp, .jpg or .jpeg\n"
-    "  MOVIE           the movie to write (default: PICTURE with the extension .kmv);\n"
-    "                  nothing is written when the conversion fails\n"
-    "  --scale X Y     scale the picture by X across and Y down (numbers above 0, at most "
-    "1000)",
+    "  PICTURE         the picture; its kind is told from its extension:\n"
+    "                  .bmp, .jpg or .jpeg\n"
+    "  MOVIE           the movie to write (default: PICTURE with the extension\n"
+    "                  .kmv); nothing is written when the conversion fails\n"
+    "  --scale X Y     scale the picture by X across and Y down (numbers above 0,\n"
+    "                  at most 1000)",
     "kmvconvert --scale 2 2 photo.jpg photo.kmv",
     "the picture cannot be converted or the movie cannot be written (the message says why)"};
 

@@ -12,7 +12,8 @@ const toolcli::Help kHelp = {
     "kmvinfo",
     "prints what a KMV movie holds (its header, then each tag in words), or why it is damaged",
     "FILE.kmv",
-    "  FILE.kmv        the movie to read; a damaged one is refused, naming the byte offset",
+    "  FILE.kmv        the movie to read; a damaged one is refused, naming the\n"
+    "                  byte offset of the fault",
     "kmvinfo picture.kmv",
     "the file cannot be read or is not a sound KMV movie (the message names the offset)"};
 

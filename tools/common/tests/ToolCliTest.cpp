@@ -51,6 +51,20 @@ TEST(ToolCliTest, HelpSaysWhatHowAnExampleAndTheExitCodes) {
   EXPECT_NE(toolcli::HelpText(special).find("\n  1  nothing was found\n"), std::string::npos);
 }
 
+TEST(ToolCliTest, LongTextsAreWrappedAtBlanks) {
+  EXPECT_EQ(toolcli::Wrap("aa bb cc dd", 5, "  "), "aa bb\n  cc\n  dd");
+  EXPECT_EQ(toolcli::Wrap("short", 79, "  "), "short");
+  EXPECT_EQ(toolcli::Wrap("a verylongword b", 4, ""), "a\nverylongword\nb");
+  EXPECT_EQ(toolcli::Wrap("    aa bb  cc", 9, "    "), "    aa bb\n    cc");
+  toolcli::Help wordy = kHelp;
+  const std::string summary(30, 'x');
+  const std::string many = summary + " " + summary + " " + summary;
+  wordy.summary = many.c_str();
+  EXPECT_EQ(toolcli::HelpText(wordy).rfind(
+                "frob: " + summary + " " + summary + "\n  " + summary + "\n\nUsage:", 0),
+            0u);
+}
+
 TEST(ToolCliTest, VersionIsTheProjectsVersion) {
   EXPECT_STREQ(toolcli::Version(), SOMNEL_VERSION_TEXT);
   EXPECT_EQ(toolcli::VersionText(kHelp), std::string("frob ") + SOMNEL_VERSION_TEXT + "\n");
