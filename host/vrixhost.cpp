@@ -22,10 +22,10 @@ struct ProgramHelp {
   toolcli::Help help;
   ProgramHelp() {
     usage = "COMMAND [ARGUMENTS...]\nCOMMAND --help";
-    options = "  COMMAND         one of:\n";
+    options = "  COMMAND         one of these (\"vrixhost COMMAND --help\" tells more):\n";
     for (const vrixhost::Command& c : kCommands) {
-      options += std::string("    ") + c.name + " " + c.help->usage + "\n";
-      options += toolcli::Wrap(std::string("        ") + c.help->summary, 79, "        ") + "\n";
+      options += std::string("  ") + c.name + " " + c.help->usage + "\n";
+      options += std::string("                  ") + c.help->summary + "\n";
     }
     options.pop_back();
     help = {"vrixhost",

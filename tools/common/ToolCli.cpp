@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
 #include "SomnelVersion.h"
 
@@ -24,6 +25,66 @@ std::string Indented(const char* text, const char* indent) {
     const size_t length = end ? static_cast<size_t>(end - line) : std::strlen(line);
     out.append(indent).append(line, length).append("\n");
     line += length + (end ? 1 : 0);
+  }
+  return out;
+}
+
+// The options text reflowed to 79 columns. An option starts a line (at
+// most three blanks before it), its description follows after two blanks
+// or more, on the same line or on the next; more deeply indented lines
+// continue the description. Descriptions line up where they start.
+std::string FormatOptions(const char* options) {
+  struct Entry {
+    std::string head;    // the option, with its blanks up to the description
+    bool alone = false;  // the description starts on the next line
+    size_t column = 0;   // where the description starts; 0: none yet
+    std::string text;
+  };
+  std::vector<Entry> entries;
+  const char* line = options;
+  while (*line != '\0') {
+    const char* end = std::strchr(line, '\n');
+    const std::string text(line, end ? static_cast<size_t>(end - line) : std::strlen(line));
+    line += text.size() + (end ? 1 : 0);
+    const size_t lead = text.find_first_not_of(' ');
+    if (lead == std::string::npos) continue;
+    if (lead >= 4 && !entries.empty()) {
+      Entry& e = entries.back();
+      if (e.column == 0) {
+        e.alone = true;
+        e.column = lead;
+        e.text = text.substr(lead);
+      } else {
+        e.text += " " + text.substr(lead);
+      }
+      continue;
+    }
+    Entry e;
+    const size_t gap = text.find("  ", lead);
+    const size_t start = gap == std::string::npos ? gap : text.find_first_not_of(' ', gap);
+    if (start == std::string::npos) {
+      e.head = text;
+    } else {
+      e.head = text.substr(0, start);
+      e.column = start;
+      e.text = text.substr(start);
+    }
+    entries.push_back(e);
+  }
+  std::string out;
+  for (const Entry& e : entries) {
+    out += e.head;
+    if (e.column == 0) {
+      out += "\n";
+      continue;
+    }
+    if (e.alone) out += "\n" + std::string(e.column, ' ');
+    const size_t width = e.column < 60 ? 79 - e.column : 20;
+    for (char c : Wrap(e.text, width, "")) {
+      out += c;
+      if (c == '\n') out.append(e.column, ' ');
+    }
+    out += "\n";
   }
   return out;
 }
@@ -95,7 +156,7 @@ std::string HelpText(const Help& help) {
   std::string text = Wrap(std::string(help.name) + ": " + help.summary, 79, "  ") + "\n\nUsage:\n";
   text += UsageLines(help);
   text += "\nArguments and options:\n";
-  if (Present(help.options)) text += Indented(help.options, "");
+  if (Present(help.options)) text += FormatOptions(help.options);
   text +=
       "  --help, -h, /?  print this help and do nothing else\n"
       "  --version       print the version and do nothing else\n";

@@ -42,10 +42,12 @@ const toolcli::Help kHelp = {
     "  PLAYER          the movie player program the saver starts\n"
     "  OUTPUT          the saver to make: SAVER, the pictures, PLAYER and the trailer;\n"
     "                  written only when complete, so a failure leaves no partial file\n"
-    "  --settings-box BMP  the picture of the settings box (optional)\n"
+    "  --settings-box BMP\n"
+    "                  the picture of the settings box (optional)\n"
     "  --preview BMP   the picture shown in the preview (optional)\n"
-    "  --inspect SAVER print the trailer of SAVER in words",
-    "somnel-pack --preview preview.bmp Somnel.scr project.ini player.exe MySaver.scr",
+    "  --inspect SAVER\n"
+    "                  print the trailer of SAVER in words",
+    "somnel-pack --preview preview.bmp Somnel.scr project.ini player.exe My.scr",
     "the work failed (the message names the file and the problem), or --inspect found no "
     "package"};
 

@@ -65,6 +65,20 @@ TEST(ToolCliTest, LongTextsAreWrappedAtBlanks) {
             0u);
 }
 
+TEST(ToolCliTest, OptionsAreReflowedUnderTheirDescriptions) {
+  toolcli::Help wordy = kHelp;
+  const std::string w(20, 'w');
+  // A description over two lines, and one that starts below its option.
+  const std::string options = "  --long  " + w + " " + w + "\n          " + w + " " + w +
+                              "\n  --name=VERY-LONG-VALUE\n                " + w + " " + w + " " +
+                              w + "\n  IN    short";
+  wordy.options = options.c_str();
+  const std::string expected = "  --long  " + w + " " + w + " " + w + "\n          " + w +
+                               "\n  --name=VERY-LONG-VALUE\n                " + w + " " + w + " " +
+                               w + "\n  IN    short\n  --help";
+  EXPECT_NE(toolcli::HelpText(wordy).find(expected), std::string::npos) << toolcli::HelpText(wordy);
+}
+
 TEST(ToolCliTest, VersionIsTheProjectsVersion) {
   EXPECT_STREQ(toolcli::Version(), SOMNEL_VERSION_TEXT);
   EXPECT_EQ(toolcli::VersionText(kHelp), std::string("frob ") + SOMNEL_VERSION_TEXT + "\n");
