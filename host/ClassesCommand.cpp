@@ -9,23 +9,30 @@
 
 namespace vrixhost {
 
+const toolcli::Help kClassesHelp = {
+    "vrixhost classes",
+    "loads a plug-in and prints its class-information records and instance sizes, as the "
+    "host reads them at registration",
+    "PLUGIN.dll",
+    "  PLUGIN.dll      the plug-in module to load, such as Palvex.dll or Kinetra.dll",
+    "vrixhost classes Palvex.dll",
+    "the plug-in cannot be loaded or does not answer (the message names it)"};
+
 int RunClasses(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: vrixhost classes PLUGIN.dll\n");
-    return 2;
-  }
+  for (int i = 1; i < argc; ++i)
+    if (toolcli::LooksLikeOption(argv[i]))
+      return toolcli::UsageError(kClassesHelp, std::string("unknown option ") + argv[i]);
+  if (argc != 2) return toolcli::UsageError(kClassesHelp, "name one PLUGIN.dll");
   PluginModule module;
-  if (!module.Load(argv[1])) {
-    std::fprintf(stderr, "vrixhost: %s\n", module.error().c_str());
-    return 1;
-  }
+  if (!module.Load(argv[1])) return toolcli::Failure(kClassesHelp, module.error());
   HostAllocator allocator;
   VxClassInfoRecord* records = nullptr;
   const VxStatus status = module.exports().getClassInfo(&allocator, &records);
   if (status != VX_OK || !records) {
-    std::fprintf(stderr, "vrixhost: DllGetClassInfo failed with 0x%08X\n",
-                 static_cast<unsigned>(status));
-    return 1;
+    char code[16];
+    std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(status));
+    return toolcli::FileFailure(kClassesHelp, argv[1],
+                                std::string("DllGetClassInfo failed with ") + code);
   }
   std::printf("%s: %u bytes of class information\n", argv[1],
               static_cast<unsigned>(allocator.LastSize()));

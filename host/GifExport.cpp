@@ -26,11 +26,38 @@
 
 namespace vrixhost {
 
+const toolcli::Help kGifExportHelp = {
+    "vrixhost gif-export",
+    "exports a picture as a GIF through Palvex.dll, the way the host does; a failed export "
+    "leaves OUTPUT.gif as it was",
+    "[OPTIONS] INPUT OUTPUT.gif",
+    "  INPUT           the picture: BMP (8, 24 or 32-bit), PPM (P6) or PAM (RGB, RGB_ALPHA)\n"
+    "  OUTPUT.gif      the GIF to write (with --append: the animation to add a frame to)\n"
+    "  --interlace     write the rows interlaced\n"
+    "  --transparent[=INDEX]\n"
+    "                  make alpha-0 pixels of 32-bit input transparent; with an INDEX the\n"
+    "                  host also names that palette index as the transparent one\n"
+    "  --dither        dither the picture to the palette\n"
+    "  --palette=NAME|FILE\n"
+    "                  exact (default), web, 64, 32, 16, mac, windows, 3-3-2; any other\n"
+    "                  value is a palette file (BMP, GIF or ACT) read by the host's\n"
+    "                  palette readers\n"
+    "  --options=OPTIONS.txt\n"
+    "                  the options saved by vrixhost gif-options, instead of --interlace,\n"
+    "                  --transparent, --dither and --palette\n"
+    "  --animate       start an animated GIF\n"
+    "  --append        add a frame to an animated GIF\n"
+    "  --fps=N         frames a second of the animation, 1 to 1000 (default 5)\n"
+    "  --x=N, --y=N    where the frame goes, 0 to 65535 (default 0)\n"
+    "  --plugin=Palvex.dll\n"
+    "                  the plug-in to load (default: Palvex.dll beside vrixhost.exe)",
+    "vrixhost gif-export --palette=web --dither picture.bmp picture.gif",
+    nullptr};
+
 namespace {
 
 int Fail(const std::string& message) {
-  std::fprintf(stderr, "vrixhost gif-export: %s\n", message.c_str());
-  return 1;
+  return toolcli::Failure(kGifExportHelp, message);
 }
 
 // A palette file through the first reader that takes its contents (size 0
@@ -183,11 +210,8 @@ int Export(const GifExportRequest& request, const InputImage& image, HostDiction
 int RunGifExport(int argc, char** argv) {
   GifExportRequest request;
   std::string error;
-  if (!ParseGifExportArgs(argc, argv, &request, &error)) {
-    std::fprintf(stderr, "vrixhost gif-export: %s\nusage: vrixhost gif-export %s\n", error.c_str(),
-                 kGifExportUsage);
-    return 2;
-  }
+  if (!ParseGifExportArgs(argc, argv, &request, &error))
+    return toolcli::UsageError(kGifExportHelp, error);
   InputImage image;
   if (!ReadInputImage(request.input, &image, &error)) return Fail(error);
   if (!request.initialFrame && !CheckAppendable(request.output, &error)) return Fail(error);

@@ -5,19 +5,6 @@
 
 namespace vrixhost {
 
-const char kGifExportUsage[] =
-    "[--interlace] [--transparent[=INDEX]] [--dither] [--palette=NAME|FILE]\n"
-    "         [--options=OPTIONS.txt] [--animate | --append] [--fps=N] [--x=N] [--y=N]\n"
-    "         [--plugin=Palvex.dll] INPUT OUTPUT.gif\n"
-    "      NAME: exact (default), web, 64, 32, 16, mac, windows, 3-3-2; any other\n"
-    "      value is a palette file (BMP, GIF or ACT) read by the host's palette readers.\n"
-    "      --options uses the options saved by vrixhost gif-options instead of\n"
-    "      --interlace, --transparent, --dither and --palette.\n"
-    "      INPUT: BMP (8, 24 or 32-bit), PPM (P6) or PAM (RGB, RGB_ALPHA).\n"
-    "      --transparent makes alpha-0 pixels of 32-bit input transparent; with\n"
-    "      an INDEX the host also names that palette index as the transparent one.\n"
-    "      --animate starts an animated GIF; --append adds a frame to one.";
-
 namespace {
 
 bool ParseInt(const char* text, int32_t low, int32_t high, int32_t* out) {

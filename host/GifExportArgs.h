@@ -29,8 +29,6 @@ struct GifExportRequest {
   int32_t yOffset = 0;
 };
 
-extern const char kGifExportUsage[];
-
 // argv[0] is the command's name. Returns false with a message in *error for
 // bad or missing arguments.
 bool ParseGifExportArgs(int argc, char** argv, GifExportRequest* request, std::string* error);

@@ -15,16 +15,26 @@
 
 namespace vrixhost {
 
+const toolcli::Help kGifOptionsHelp = {
+    "vrixhost gif-options",
+    "opens Palvex's GIF options dialog over options kept in a file, and saves what was chosen "
+    "when OK is pressed; vrixhost gif-export --options=OPTIONS.txt then uses them",
+    "[--plugin=Palvex.dll] [--host-path=PATH] OPTIONS.txt",
+    "  OPTIONS.txt     the options: read first when the file exists, written only after OK\n"
+    "                  (one KEY TYPE VALUE a line)\n"
+    "  --host-path=PATH\n"
+    "                  the host program's path; palette files are listed from the folder\n"
+    "                  \"Palettes\" beside it (default: beside vrixhost.exe)\n"
+    "  --plugin=Palvex.dll\n"
+    "                  the plug-in to load (default: Palvex.dll beside vrixhost.exe)",
+    "vrixhost gif-options my-options.txt",
+    "the dialog was cancelled (the file is unchanged), or the options cannot be read, shown or "
+    "saved"};
+
 namespace {
 
-const char kUsage[] =
-    "usage: vrixhost gif-options [--plugin=Palvex.dll] [--host-path=PATH] OPTIONS.txt\n"
-    "  Palette files are listed from the folder \"Palettes\" beside PATH\n"
-    "  (default: beside vrixhost.exe).\n";
-
 int Fail(const std::string& message) {
-  std::fprintf(stderr, "vrixhost gif-options: %s\n", message.c_str());
-  return 1;
+  return toolcli::Failure(kGifOptionsHelp, message);
 }
 
 struct GifOptionsRequest {
@@ -33,19 +43,25 @@ struct GifOptionsRequest {
   std::string file;
 };
 
-bool ParseArgs(int argc, char** argv, GifOptionsRequest* r) {
+// False with a message for bad or missing arguments.
+bool ParseArgs(int argc, char** argv, GifOptionsRequest* r, std::string* error) {
   for (int i = 1; i < argc; ++i) {
     const char* a = argv[i];
     if (std::strncmp(a, "--plugin=", 9) == 0 && a[9]) {
       r->plugin = a + 9;
     } else if (std::strncmp(a, "--host-path=", 12) == 0 && a[12]) {
       r->hostPath = a + 12;
-    } else if (a[0] == '-' || !r->file.empty()) {
+    } else if (toolcli::LooksLikeOption(a)) {
+      *error = std::string("unknown option ") + a;
+      return false;
+    } else if (!r->file.empty()) {
+      *error = "one OPTIONS.txt at a time";
       return false;
     } else {
       r->file = a;
     }
   }
+  if (r->file.empty()) *error = "which options file? Name an OPTIONS.txt";
   return !r->file.empty();
 }
 
@@ -57,11 +73,8 @@ bool Exists(const std::string& path) {
 
 int RunGifOptions(int argc, char** argv) {
   GifOptionsRequest request;
-  if (!ParseArgs(argc, argv, &request)) {
-    std::fputs(kUsage, stderr);
-    return 2;
-  }
   std::string error;
+  if (!ParseArgs(argc, argv, &request, &error)) return toolcli::UsageError(kGifOptionsHelp, error);
   // Saved options are read the way an export reads them, so the dialog
   // starts from them.
   HostDictionary* saved = nullptr;

@@ -15,6 +15,23 @@ bool Find(HMODULE module, const char* name, Fn* out, std::string* missing) {
   return *out != nullptr;
 }
 
+// Why LoadLibrary failed, in words for the usual cases.
+std::string LoadProblem(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return "no such file";
+    case ERROR_MOD_NOT_FOUND:
+      return "it, or a module it imports, cannot be found";
+    case ERROR_BAD_EXE_FORMAT:
+      return "not a Windows module for this processor (a 32-bit host loads 32-bit plug-ins)";
+    case ERROR_DLL_INIT_FAILED:
+      return "its start-up code failed";
+    default:
+      return "system error " + std::to_string(error);
+  }
+}
+
 }  // namespace
 
 PluginModule::~PluginModule() {
@@ -30,7 +47,9 @@ bool PluginModule::Load(const std::string& path) {
   const char* name = n > 0 && n < sizeof full ? full : path.c_str();
   HMODULE module = LoadLibraryExA(name, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
   if (!module) {
-    error_ = "cannot load " + path + " (error " + std::to_string(GetLastError()) + ")";
+    const DWORD error = GetLastError();
+    error_ = path + ": cannot be loaded: " + LoadProblem(error) + " (error " +
+             std::to_string(error) + ")";
     return false;
   }
   std::string missing;
@@ -40,7 +59,7 @@ bool PluginModule::Load(const std::string& path) {
   Find(module, "DllGetInterface", &exports_.getInterface, &missing);
   Find(module, "DllGetClassInfo", &exports_.getClassInfo, &missing);
   if (!missing.empty()) {
-    error_ = path + " lacks the exports " + missing;
+    error_ = path + ": is not a plug-in: it lacks the exports " + missing;
     FreeLibrary(module);
     exports_ = PluginExports();
     return false;

@@ -1,7 +1,5 @@
 // runprobe: starts a Windows program, tells what it shows and how it ends.
 //
-//   runprobe [--wait MS] PROGRAM [ARGUMENTS...]
-//
 // Starts PROGRAM, waits until it is idle (or MS milliseconds, default 1500),
 // lists the top-level windows its process made (class, title, style), closes
 // them (WM_CLOSE, or IDCANCEL for dialogs) and prints the exit code. A
@@ -14,6 +12,8 @@
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "tools/common/ToolCli.h"
 
 namespace {
 
@@ -66,21 +66,48 @@ std::string Quote(const char* argument) {
   return quoted + "\"";
 }
 
-int Usage() {
-  std::fprintf(stderr, "usage: runprobe [--wait MS] PROGRAM [ARGUMENTS...]\n");
-  return 2;
+const toolcli::Help kHelp = {
+    "runprobe",
+    "starts a Windows program, lists the top-level windows it made, closes them and prints "
+    "the program's exit code",
+    "[--wait MS] PROGRAM [ARGUMENTS...]",
+    "  PROGRAM         the program to start\n"
+    "  ARGUMENTS       given to PROGRAM as they are (/? and --help included)\n"
+    "  --wait MS       how long to let it settle before its windows are listed, in\n"
+    "                  milliseconds (default 1500, at most 600000); a program that does\n"
+    "                  not end within five seconds of its windows closing is terminated",
+    "runprobe --wait 3000 Somnel.scr /s",
+    "PROGRAM could not be started (when it ran, its own exit code is printed, and runprobe "
+    "exits with 0)"};
+
+bool ParseWait(const char* text, DWORD* out) {
+  char* end = nullptr;
+  const unsigned long v = std::strtoul(text, &end, 10);
+  if (end == text || *end != '\0' || *text == '-' || v > 600000) return false;
+  *out = static_cast<DWORD>(v);
+  return true;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  int code = 0;
+  // Everything from PROGRAM on is the program's.
+  if (toolcli::AnswerHelpOrVersion(kHelp, argc, argv, 1, &code, true)) return code;
   int first = 1;
   DWORD waitMs = 1500;
-  if (argc > 2 && std::strcmp(argv[1], "--wait") == 0) {
-    waitMs = static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10));
-    first = 3;
+  while (first < argc && toolcli::LooksLikeOption(argv[first])) {
+    if (std::strcmp(argv[first], "--") == 0) {
+      ++first;
+      break;
+    }
+    if (std::strcmp(argv[first], "--wait") != 0)
+      return toolcli::UsageError(kHelp, std::string("unknown option ") + argv[first]);
+    if (first + 1 >= argc || !ParseWait(argv[first + 1], &waitMs))
+      return toolcli::UsageError(kHelp, "--wait takes milliseconds, from 0 to 600000");
+    first += 2;
   }
-  if (first >= argc) return Usage();
+  if (first >= argc) return toolcli::UsageError(kHelp, "which program? Name a PROGRAM");
 
   std::string commandLine = Quote(argv[first]);
   for (int i = first + 1; i < argc; ++i) commandLine += " " + Quote(argv[i]);
@@ -92,8 +119,10 @@ int main(int argc, char** argv) {
   PROCESS_INFORMATION process{};
   if (!CreateProcessA(argv[first], buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                       &startup, &process)) {
-    std::printf("could not start %s (system error %lu)\n", argv[first], GetLastError());
-    return 1;
+    const DWORD error = GetLastError();
+    return toolcli::FileFailure(kHelp, argv[first],
+                                "cannot be started (system error " + std::to_string(error) +
+                                    (error == ERROR_FILE_NOT_FOUND ? ": no such file)" : ")"));
   }
   WaitForInputIdle(process.hProcess, waitMs);
   if (WaitForSingleObject(process.hProcess, waitMs) == WAIT_OBJECT_0) {

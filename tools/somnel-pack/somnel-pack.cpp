@@ -1,17 +1,10 @@
 // somnel-pack: makes a customer's saver from the generic Somnel.scr, and
 // shows what an existing saver carries.
 //
-//   somnel-pack [--settings-box BMP] [--preview BMP] SAVER PROJECT PLAYER OUTPUT
-//   somnel-pack --inspect SAVER
-//   somnel-pack --help          (also -h, /?)
-//
 // The output is SAVER, then the pictures, then PLAYER, then the trailer
 // filled from PROJECT's [Settings], [Interactive] and [Execute] keys. It is
 // written to a temporary file beside OUTPUT and renamed only when complete,
 // so a failure never leaves a partial OUTPUT or harms an existing one.
-//
-// Exit codes: 0 done (for --inspect: a package was shown), 1 --inspect found
-// no package, 2 refused or failed (the message names the file and the problem).
 #include <windows.h>
 
 #include <cstdint>
@@ -24,31 +17,39 @@
 #include "saver/KeyNames.h"
 #include "saver/PayloadTrailer.h"
 #include "saver/Settings.h"
+#include "tools/common/ToolCli.h"
 #include "tools/somnel-pack/PackLayout.h"
 #include "tools/somnel-pack/TrailerText.h"
 
 namespace {
 
-constexpr int kExitOk = 0;
-constexpr int kExitNoPackage = 1;
-constexpr int kExitFailed = 2;
+constexpr int kExitOk = toolcli::kExitOk;
+// --inspect found no package: the answer is "no", as for a failure.
+constexpr int kExitNoPackage = toolcli::kExitFailed;
+constexpr int kExitFailed = toolcli::kExitFailed;
 
-const char kUsage[] =
-    "Usage:\n"
-    "  somnel-pack [--settings-box BMP] [--preview BMP] SAVER PROJECT PLAYER OUTPUT\n"
-    "  somnel-pack --inspect SAVER\n"
-    "  somnel-pack --help\n"
-    "\n"
-    "Makes OUTPUT from the generic saver SAVER: SAVER, the settings-box and\n"
-    "preview pictures (BMP files, both optional), the player program PLAYER\n"
-    "and a trailer made from the project file PROJECT ([Settings] External,\n"
-    "ForceMaximize, RunPreview, TwoWaySound, ThreeWaySound; [Interactive]\n"
-    "Key1..Key20, OnMouse, OnKey; [Execute] Key1..Key4, Command1..Command4).\n"
-    "Keys are written as Shift, Ctrl, Alt, Enter, Return, Escape, Esc, Space,\n"
-    "Backspace, Tab, Caps Lock, F1..F12 or a single character.\n"
-    "\n"
-    "--inspect prints the trailer of SAVER in words.\n"
-    "Exit codes: 0 done, 1 no package (--inspect), 2 refused or failed.\n";
+const toolcli::Help kHelp = {
+    "somnel-pack",
+    "makes a customer's saver from the generic saver, a project file, a player program and "
+    "pictures, or shows what a saver carries",
+    "[--settings-box BMP] [--preview BMP] SAVER PROJECT PLAYER OUTPUT\n--inspect SAVER",
+    "  SAVER           the generic saver, Somnel.scr (for --inspect: any saver)\n"
+    "  PROJECT         the project file: [Settings] External, ForceMaximize, RunPreview,\n"
+    "                  TwoWaySound, ThreeWaySound; [Interactive] Key1..Key20, OnMouse,\n"
+    "                  OnKey; [Execute] Key1..Key4, Command1..Command4. Keys are written\n"
+    "                  as Shift, Ctrl, Alt, Enter, Return, Escape, Esc, Space, Backspace,\n"
+    "                  Tab, Caps Lock, F1..F12 or a single character\n"
+    "  PLAYER          the movie player program the saver starts\n"
+    "  OUTPUT          the saver to make: SAVER, the pictures, PLAYER and the trailer;\n"
+    "                  written only when complete, so a failure leaves no partial file\n"
+    "  --settings-box BMP\n"
+    "                  the picture of the settings box (optional)\n"
+    "  --preview BMP   the picture shown in the preview (optional)\n"
+    "  --inspect SAVER\n"
+    "                  print the trailer of SAVER in words",
+    "somnel-pack --preview preview.bmp Somnel.scr project.ini player.exe My.scr",
+    "the work failed (the message names the file and the problem), or --inspect found no "
+    "package"};
 
 // A failure that names the file and the problem.
 struct Failure {
@@ -57,7 +58,7 @@ struct Failure {
 };
 
 int Fail(const Failure& failure) {
-  std::fprintf(stderr, "somnel-pack: %s: %s\n", failure.file.c_str(), failure.problem.c_str());
+  toolcli::FileFailure(kHelp, failure.file, failure.problem);
   return kExitFailed;
 }
 
@@ -338,53 +339,38 @@ int Inspect(const std::string& path) {
   return kExitOk;
 }
 
-bool IsHelp(const std::string& arg) {
-  return arg == "--help" || arg == "-h" || arg == "/?" || arg == "-?" || arg == "/help";
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
+  int code = 0;
+  if (toolcli::AnswerHelpOrVersion(kHelp, argc, argv, 1, &code)) return code;
   std::vector<std::string> args(argv + 1, argv + argc);
-  if (args.empty()) {
-    std::fputs(kUsage, stderr);
-    return kExitFailed;
-  }
-  for (const std::string& arg : args) {
-    if (IsHelp(arg)) {
-      std::fputs(kUsage, stdout);
-      return kExitOk;
-    }
-  }
+  if (args.empty())
+    return toolcli::UsageError(kHelp, "what to make? Name SAVER PROJECT PLAYER OUTPUT");
   if (args[0] == "--inspect" || args[0] == "/inspect") {
-    if (args.size() != 2) {
-      std::fputs(kUsage, stderr);
-      return kExitFailed;
-    }
+    if (args.size() != 2) return toolcli::UsageError(kHelp, "--inspect takes one SAVER");
     return Inspect(args[1]);
   }
 
   PackRequest request;
   std::vector<std::string> positional;
+  bool operandsOnly = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    if (arg == "--settings-box" || arg == "--preview") {
-      if (i + 1 >= args.size()) {
-        std::fprintf(stderr, "somnel-pack: %s needs a BMP file\n", arg.c_str());
-        return kExitFailed;
-      }
+    if (!operandsOnly && arg == "--") {
+      operandsOnly = true;
+    } else if (!operandsOnly && (arg == "--settings-box" || arg == "--preview")) {
+      if (i + 1 >= args.size()) return toolcli::UsageError(kHelp, arg + " needs a BMP file");
       (arg == "--preview" ? request.preview : request.settingsBox) = args[++i];
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      std::fprintf(stderr, "somnel-pack: unknown option %s\n%s", arg.c_str(), kUsage);
-      return kExitFailed;
+    } else if (!operandsOnly && toolcli::LooksLikeOption(arg.c_str())) {
+      return toolcli::UsageError(kHelp, "unknown option " + arg);
     } else {
       positional.push_back(arg);
     }
   }
-  if (positional.size() != 4) {
-    std::fputs(kUsage, stderr);
-    return kExitFailed;
-  }
+  if (positional.size() != 4)
+    return toolcli::UsageError(kHelp, "four files are needed, SAVER PROJECT PLAYER OUTPUT; " +
+                                          std::to_string(positional.size()) + " given");
   request.saver = positional[0];
   request.project = positional[1];
   request.player = positional[2];

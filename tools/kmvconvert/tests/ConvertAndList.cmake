@@ -9,8 +9,14 @@ if(SCALE)
   list(APPEND args --scale ${scale})
 endif()
 
-# A movie left by an earlier run must not pass for this run's.
-file(REMOVE "${MOVIE}")
+# A movie left by an earlier run must not pass for this run's. A folder in
+# the movie's place stays, to see that it is left alone.
+set(folder OFF)
+if(IS_DIRECTORY "${MOVIE}")
+  set(folder ON)
+else()
+  file(REMOVE "${MOVIE}")
+endif()
 execute_process(COMMAND ${run} "${KMVCONVERT}" ${args}
   RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
 
@@ -18,7 +24,9 @@ if(REFUSED)
   if(rc EQUAL 0)
     message(FATAL_ERROR "kmvconvert accepted ${PICTURE}")
   endif()
-  if(EXISTS "${MOVIE}")
+  if(folder AND NOT IS_DIRECTORY "${MOVIE}")
+    message(FATAL_ERROR "kmvconvert replaced the folder ${MOVIE}")
+  elseif(NOT folder AND EXISTS "${MOVIE}")
     message(FATAL_ERROR "kmvconvert left ${MOVIE} behind")
   endif()
   message("exit code ${rc}\n${err}")

@@ -243,7 +243,7 @@ TEST_F(SomnelPackTest, RefusedInputsNameTheProblemAndLeaveNoOutput) {
   for (const Case& c : cases) {
     DeleteFileA(output.c_str());
     PackRun run = Pack(c.arguments);
-    EXPECT_EQ(run.exitCode, 2u) << c.problem;
+    EXPECT_EQ(run.exitCode, 1u) << c.problem;
     EXPECT_NE(run.output.find("somnel-pack: " + c.file + ": " + c.problem), std::string::npos)
         << "expected: " << c.problem << "\ngot: " << run.output;
     EXPECT_FALSE(wintest::Exists(output)) << c.problem;
@@ -251,7 +251,7 @@ TEST_F(SomnelPackTest, RefusedInputsNameTheProblemAndLeaveNoOutput) {
     // An existing output file of that name stays as it was.
     ASSERT_TRUE(wintest::WriteFileText(output, "the customer's old saver"));
     run = Pack(c.arguments);
-    EXPECT_EQ(run.exitCode, 2u) << c.problem;
+    EXPECT_EQ(run.exitCode, 1u) << c.problem;
     EXPECT_EQ(wintest::ReadFileText(output), "the customer's old saver") << c.problem;
   }
   DeleteFileA(output.c_str());
@@ -279,6 +279,8 @@ TEST_F(SomnelPackTest, HelpAndUsage) {
   const PackRun none = Pack("");
   EXPECT_EQ(none.exitCode, 2u);
   EXPECT_NE(none.output.find("Usage:"), std::string::npos);
+  // Bad usage is exit code 2; a failed pack (above) and no package are 1.
+  EXPECT_NE(Pack("--help").output.find("1  the work failed"), std::string::npos);
   const PackRun three = Pack(Q(saver) + " " + Q(project) + " " + Q(player));
   EXPECT_EQ(three.exitCode, 2u);
   EXPECT_FALSE(wintest::Exists(output));

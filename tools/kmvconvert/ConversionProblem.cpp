@@ -1,0 +1,156 @@
+#include "tools/kmvconvert/ConversionProblem.h"
+
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+#include "tools/common/ToolCli.h"
+#include "xlib/mm/PictureInfo.h"
+#include "xlib/mm/xdib.h"
+
+const char kKnownPictureExtensions[] = ".bmp (an 8-bit BMP), .jpg or .jpeg (a JPEG)";
+
+namespace {
+
+// The writer's texts for a movie it could not write.
+bool IsWriteFailure(const std::string& text) {
+  return text.rfind("Error writing file. ", 0) == 0 ||
+         text.rfind("Error writing movie. ", 0) == 0 || text.rfind("Movie not written: ", 0) == 0;
+}
+
+// Up to size bytes from the start of path; the count read.
+size_t ReadStart(const char* path, uint8_t* bytes, size_t size) {
+  std::memset(bytes, 0, size);
+  std::FILE* file = std::fopen(path, "rb");
+  if (file == nullptr) return 0;
+  const size_t got = std::fread(bytes, 1, size, file);
+  std::fclose(file);
+  return got;
+}
+
+// What the first bytes say the file holds, or null.
+const char* LooksLike(const uint8_t* b, size_t n) {
+  if (n >= 2 && b[0] == 'B' && b[1] == 'M') return "a BMP";
+  if (n >= 3 && b[0] == 0xFF && b[1] == 0xD8 && b[2] == 0xFF) return "a JPEG";
+  if (n >= 4 && b[0] == 0x89 && b[1] == 'P' && b[2] == 'N' && b[3] == 'G') return "a PNG";
+  if (n >= 4 && std::memcmp(b, "GIF8", 4) == 0) return "a GIF";
+  if (n >= 4 && (std::memcmp(b, "II*", 4) == 0 || std::memcmp(b, "MM\0*", 4) == 0)) return "a TIFF";
+  return nullptr;
+}
+
+// The text after the last dot of the file's own name, dot included, or "".
+std::string ExtensionOf(const char* path) {
+  const char* name = path;
+  for (const char* p = path; *p; ++p)
+    if (*p == '/' || *p == '\\' || *p == ':') name = p + 1;
+  const char* dot = std::strrchr(name, '.');
+  return dot ? dot : "";
+}
+
+std::string FolderOf(const char* path) {
+  const char* end = nullptr;
+  for (const char* p = path; *p; ++p)
+    if (*p == '/' || *p == '\\') end = p;
+  if (end == nullptr) return ".";
+  if (end == path) return "/";
+  return std::string(path, end);
+}
+
+std::string ExplainUnknownKind(const char* picturePath) {
+  uint8_t start[8];
+  const char* looks = LooksLike(start, ReadStart(picturePath, start, sizeof start));
+  const std::string extension = ExtensionOf(picturePath);
+  std::string reason = "cannot be converted: the kind of picture is told from the file's extension";
+  if (extension.empty())
+    reason += ", and the file's name has none";
+  else
+    reason += ", and \"" + extension + "\" is not one that is known";
+  reason += std::string("; known are ") + kKnownPictureExtensions;
+  if (looks && std::strcmp(looks, "a BMP") == 0)
+    reason += ". The file looks like a BMP: name it .bmp";
+  else if (looks && std::strcmp(looks, "a JPEG") == 0)
+    reason += ". The file looks like a JPEG: name it .jpg";
+  else if (looks)
+    reason += std::string(". The file looks like ") + looks + ", which cannot be converted";
+  return reason;
+}
+
+std::string ExplainBmp(const char* picturePath) {
+  uint8_t bytes[54];
+  const size_t got = ReadStart(picturePath, bytes, sizeof bytes);
+  BmpHeaderInfo info;
+  if (got < 2 || !ParseBmpHeaderInfo(bytes, &info)) {
+    const char* looks = LooksLike(bytes, got);
+    std::string reason =
+        "cannot be converted: its name says BMP, but it does not start with \"BM\" as a BMP does";
+    if (looks) reason += std::string(" (it looks like ") + looks + ")";
+    return reason;
+  }
+  if (got < sizeof bytes)
+    return "cannot be converted: the BMP is cut short, its headers end after " +
+           std::to_string(got) + " bytes";
+  if (info.bitCount != 8)
+    return "cannot be converted: it has " + std::to_string(info.bitCount) +
+           " bits a pixel, and only BMPs of 8 bits a pixel (256 colours) can be converted; "
+           "save it with 256 colours";
+  // The loader tells the rest.
+  std::FILE* file = std::fopen(picturePath, "rb");
+  if (file == nullptr) return "cannot be converted: the file cannot be opened";
+  XDIB dib;
+  std::memset(&dib, 0, sizeof dib);
+  XDibStdioSource source(file);
+  XDibReadOptions options;
+  options.importantColorsCount = true;
+  const int result = xdibReadWith(&dib, source, options);
+  xdibFree(&dib);
+  std::fclose(file);
+  switch (result) {
+    case XERR_READ:
+      return "cannot be converted: the BMP is cut short, it ends before its colour table or "
+             "pixels do";
+    case XERR_NOMEM:
+      return "cannot be converted: there is not enough memory for its pixels";
+    case XERR_FORMAT:
+      if (info.compression != 0 && info.compression != 1)
+        return "cannot be converted: the BMP is compressed in a way that is not supported "
+               "(compression " +
+               std::to_string(info.compression) + "; uncompressed and RLE8 are)";
+      return "cannot be converted: the BMP is damaged: its header (" + std::to_string(info.width) +
+             " x " + std::to_string(info.height) +
+             " pixels) or its run-length data cannot be right";
+    default:
+      return "cannot be converted: the BMP cannot be read";
+  }
+}
+
+}  // namespace
+
+ConversionProblem ExplainConversionFailure(const char* picturePath, const char* moviePath,
+                                           const std::string& conversionText, bool hidden) {
+  if (IsWriteFailure(conversionText)) {
+    struct stat info;
+    const std::string folder = FolderOf(moviePath);
+    if (stat(folder.c_str(), &info) != 0 || (info.st_mode & S_IFMT) != S_IFDIR)
+      return {moviePath, "cannot be written: its folder " + folder + " does not exist"};
+    if (conversionText.rfind("Movie not written: ", 0) == 0)
+      return {moviePath, "cannot be written: the movie would break the format's limits"};
+    return {moviePath,
+            "cannot be written: the folder may not allow it, a folder may have that name, "
+            "or the disk may be full"};
+  }
+  const std::string problem = toolcli::ReadProblem(picturePath);
+  if (!problem.empty()) return {picturePath, "cannot be converted: the picture " + problem};
+  if (hidden)
+    return {picturePath,
+            "cannot be converted: it is a hidden file, and hidden pictures are passed over"};
+  switch (GetPictureKind(picturePath)) {
+    case kPictureBmp:
+      return {picturePath, ExplainBmp(picturePath)};
+    case kPictureJpeg:
+      return {picturePath, "cannot be converted: the JPEG cannot be read"};
+    default:
+      return {picturePath, ExplainUnknownKind(picturePath)};
+  }
+}
