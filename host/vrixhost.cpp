@@ -15,6 +15,9 @@ const vrixhost::Command kCommands[] = {
     {"gif-options", "[--plugin=Palvex.dll] [--host-path=PATH] OPTIONS.txt",
      "choose GIF options in Palvex's dialog; gif-export --options=OPTIONS.txt uses them",
      vrixhost::RunGifOptions},
+    {"kinetra-dialog", "[--plugin=Kinetra.dll] [--language=N]",
+     "open Kinetra's asset properties dialog in the stand-in's builder, without an asset",
+     vrixhost::RunKinetraDialog},
     // New commands go here, one line each.
 };
 
