@@ -70,19 +70,18 @@ void Type(HWND dialog, int item, const char* text) {
                reinterpret_cast<LPARAM>(edit));
 }
 
+BOOL CALLBACK FindBuilderDialog(HWND w, LPARAM p) {
+  if (IsWindowVisible(w) && GetDlgItem(w, kFirstItemControlId + 39)) {
+    *reinterpret_cast<HWND*>(p) = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 HWND FindDialog(DWORD thread) {
   for (int tries = 0; tries < 500; ++tries) {
     HWND found = nullptr;
-    EnumThreadWindows(
-        thread,
-        [](HWND w, LPARAM p) -> BOOL {
-          if (IsWindowVisible(w) && GetDlgItem(w, kFirstItemControlId + 39)) {
-            *reinterpret_cast<HWND*>(p) = w;
-            return FALSE;
-          }
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    EnumThreadWindows(thread, FindBuilderDialog, reinterpret_cast<LPARAM>(&found));
     if (found) return found;
     Sleep(10);
   }
