@@ -28,4 +28,8 @@ int RunGifExport(int argc, char** argv);
 extern const toolcli::Help kGifOptionsHelp;
 int RunGifOptions(int argc, char** argv);
 
+// vrixhost kinetra-dialog [--plugin=Kinetra.dll] [--language=N]
+extern const toolcli::Help kKinetraDialogHelp;
+int RunKinetraDialog(int argc, char** argv);
+
 }  // namespace vrixhost

@@ -2,6 +2,9 @@
 // asset-options and options-dialog interfaces. The instance holds only the
 // host's part; the interface objects carry the state.
 #include "plugin/assetprops/KinetraObjects.h"
+#include "plugin/assetprops/OptionsDialog.h"
+#include "plugin/assetprops/TavException.h"
+#include "plugin/assetprops/TavResources.h"
 #include "plugin/frame/InterfaceObject.h"
 #include "plugin/frame/ModuleExports.h"
 
@@ -21,14 +24,52 @@ VxStatus VXAPI NotYet(Self*, Args...) {
   return VX_E_INVALIDARG;
 }
 
+AssetOptionsObject* Self(VxAssetOptions* self) {
+  return reinterpret_cast<AssetOptionsObject*>(self);
+}
+
+// Show dialog: the properties dialog over the 51 items. Without an asset it
+// shows the values a new asset would have; with one it reads and applies the
+// asset's properties (the asset exchange).
+VxStatus VXAPI ShowDialog(VxAssetOptions* self, void*) {
+  AssetOptionsObject* o = Self(self);
+  VxHostCallback* host = o->owner->callback;
+  try {
+    // Texts come from the module's resources as the host opens them.
+    TavSetResourceHost(host, VxModuleHandle());
+    VxStatus status = StartOptionsDialog(o, host);
+    if (status != VX_OK) return status;
+    if (!o->asset) FillItemsWithoutAsset(o);
+    int32_t result = 0;
+    status = RunOptionsDialog(o, &result);
+    o->dialogRan = 1;
+    o->okPressed = status == VX_OK && result == kItemOk;
+    return status;
+  } catch (const CTavException& e) {
+    FreeOptionsDialog(o);
+    return e.status();
+  } catch (...) {
+    FreeOptionsDialog(o);
+    return VX_E_OUTOFMEMORY;
+  }
+}
+
+// Finish: frees the dialog; without an asset nothing is written (result 0).
+VxStatus VXAPI Finish(VxAssetOptions* self, int32_t, int32_t* result) {
+  AssetOptionsObject* o = Self(self);
+  FreeOptionsDialog(o);
+  if (result) *result = 0;
+  return VX_OK;
+}
+
 }  // namespace
 
 extern const VxAssetOptionsOps kAssetOptionsOps;
 const VxAssetOptionsOps kAssetOptionsOps = {
     VX_UNKNOWN_ENTRIES(VxAssetOptions, kAssetOptionsOps),
     NotYet<VxAssetOptions, VxAsset*>,
-    NotYet<VxAssetOptions, void*>,
-    NotYet<VxAssetOptions, int32_t, int32_t*>,
+    ShowDialog,
+    Finish,
     NotYet<VxAssetOptions, int32_t, int32_t, const int32_t*, int32_t*>,
     NotYet<VxAssetOptions, int32_t, int32_t, int32_t, int32_t, void*>,
     NotYet<VxAssetOptions, int32_t>,
@@ -40,21 +81,6 @@ const VxAssetOptionsOps kAssetOptionsOps = {
     NotYet<VxAssetOptions>,
 };
 
-extern const VxOptionsDialogOps kOptionsDialogOps;
-const VxOptionsDialogOps kOptionsDialogOps = {
-    VX_UNKNOWN_ENTRIES(VxOptionsDialog, kOptionsDialogOps),
-    NotYet<VxOptionsDialog, const VxGuid*, const ZepEvent*, void*>,
-    NotYet<VxOptionsDialog, VxHostCallback*, VxAssetOptions*>,
-    NotYet<VxOptionsDialog, int32_t>,
-    NotYet<VxOptionsDialog, int32_t>,
-    NotYet<VxOptionsDialog>,
-    NotYet<VxOptionsDialog>,
-    NotYet<VxOptionsDialog>,
-    NotYet<VxOptionsDialog>,
-    NotYet<VxOptionsDialog>,
-    NotYet<VxOptionsDialog>,
-};
-
 namespace {
 
 VxStatus CreateAssetOptions(VxInstance* instance, void** out) {
@@ -64,8 +90,7 @@ VxStatus CreateAssetOptions(VxInstance* instance, void** out) {
 
 VxStatus CreateOptionsDialog(VxInstance* instance, void** out) {
   return VxCreateInterfaceObject(instance, sizeof(OptionsDialogObject), &kOptionsDialogOps,
-                                 offsetof(OptionsDialogObject, assetOptions),
-                                 sizeof(AssetOptionsObject*), out);
+                                 kOptionsDialogClearFrom, kOptionsDialogClearSize, out);
 }
 
 const VxInterfaceEntry kOptionsInterfaces[] = {
