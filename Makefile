@@ -49,6 +49,7 @@ demo: wintest-build
 bench: setup
 	@scripts/bench-pictures
 	@scripts/bench-gifencoder
+	@scripts/bench-reduce
 
 # Bounded fuzzing runs of the parsers, the encoder and colour reduction (libFuzzer, clang).
 fuzz: setup

@@ -202,6 +202,74 @@ TEST(XcubeAddDib, RunsWeighTheirLengthPlusOne) {
   EXPECT_EQ(cube->nextIndex, 3);
 }
 
+// Two trees hold the same nodes with the same counts, sums and indices.
+void ExpectSameTree(const XCUBENODE* a, const XCUBENODE* b, int* nodes) {
+  ++*nodes;
+  ASSERT_EQ(a->childMask, b->childMask);
+  ASSERT_EQ(a->level, b->level);
+  ASSERT_EQ(a->childIndex, b->childIndex);
+  ASSERT_EQ(std::memcmp(a->centre, b->centre, 3), 0);
+  ASSERT_EQ(a->refCount, b->refCount);
+  ASSERT_EQ(a->pixelCount, b->pixelCount);
+  ASSERT_EQ(a->sumRed, b->sumRed);
+  ASSERT_EQ(a->sumGreen, b->sumGreen);
+  ASSERT_EQ(a->sumBlue, b->sumBlue);
+  if (a->pixelCount) {
+    ASSERT_EQ(a->paletteIndex, b->paletteIndex);
+  }
+  for (int k = 0; k < 8; ++k)
+    if (a->childMask & (1u << k)) ExpectSameTree(a->children[k], b->children[k], nodes);
+}
+
+// A noisy picture inserted by xcubeAddDib and run by run with xcubeInsert,
+// as the rules read: the same tree, at every depth and through pruning
+// (a tree of depth 8 outgrows the node cap).
+TEST(XcubeAddDib, EndsAsInsertingEveryRunInTurn) {
+  const int w = 400, h = 300;
+  std::vector<std::vector<Color>> rows;
+  uint32_t seed = 7;
+  for (int y = 0; y < h; ++y) {
+    std::vector<Color> row;
+    for (int x = 0; x < w; ++x) {
+      seed = seed * 1103515245u + 12345u;
+      const int noise = static_cast<int>((seed >> 16) % 9);
+      // Runs of flat colour on the left, noise on the right.
+      const int n = x < 40 ? 0 : noise;
+      row.push_back(Color{static_cast<uint8_t>(x * 255 / w + n), static_cast<uint8_t>(y + n),
+                          static_cast<uint8_t>(x < 40 ? 40 : (seed >> 8) & 255)});
+    }
+    rows.push_back(row);
+  }
+  Dib24 dib(rows);
+  for (int depth : {2, 3, 4, 5, 6, 8}) {
+    Cube fast, plain;
+    ASSERT_EQ(xcubeCreate(fast.get(), depth, 256), XERR_OK);
+    ASSERT_EQ(xcubeCreate(plain.get(), depth, 256), XERR_OK);
+    ASSERT_EQ(xcubeAddDib(fast.get(), &dib.dib), XERR_OK);
+    for (int y = 0; y < h; ++y) {
+      int x = 0;
+      while (x < w) {
+        int end = x + 1;
+        while (end < w && std::memcmp(&rows[y][end], &rows[y][x], sizeof(Color)) == 0) ++end;
+        ASSERT_EQ(xcubeInsert(plain.get(), rows[y][x].r, rows[y][x].g, rows[y][x].b,
+                              static_cast<uint32_t>(end - x + 1), 0),
+                  XERR_OK);
+        x = end;
+      }
+    }
+    EXPECT_EQ(fast->depth, plain->depth) << depth;
+    EXPECT_EQ(fast->nextIndex, plain->nextIndex) << depth;
+    EXPECT_EQ(fast->nodeCount, plain->nodeCount) << depth;
+    int nodes = 0;
+    ExpectSameTree(fast->root, plain->root, &nodes);
+    EXPECT_GT(nodes, 1) << depth;
+    // The picture has colours enough to prune a tree of depth 8.
+    if (depth == 8) {
+      EXPECT_LT(fast->depth, 8);
+    }
+  }
+}
+
 TEST(XcubeAddDib, PalettePicturesJoinEqualColoursOfDifferentIndices) {
   for (int bits : {8, 4}) {
     XDIB dib;
