@@ -221,9 +221,14 @@ bool WriteFileWhole(const std::string& path, const std::vector<uint8_t>& header,
 }
 
 // File header, information header and colour table of the reduced picture.
-std::vector<uint8_t> Headers(const XDIB& dib, const LOGPALETTE& palette) {
+// A reduced picture's indices all name palette entries. A palette picture
+// may hold indices past its own colours; the table then covers every index
+// its depth can hold, the entries past the palette black, as the loader
+// keeps them (and widens such pixels).
+std::vector<uint8_t> Headers(const XDIB& dib, const LOGPALETTE& palette, bool ownColours) {
   const BITMAPINFOHEADER& h = dib.bmiHeader;
-  const uint32_t entries = palette.palNumEntries;
+  const uint32_t depthEntries = uint32_t(1) << h.biBitCount;
+  const uint32_t entries = ownColours ? depthEntries : palette.palNumEntries;
   const uint32_t rowBytes = xdibRowBytes(h.biWidth, h.biBitCount);
   const uint32_t imageSize = rowBytes * static_cast<uint32_t>(h.biHeight);
   const uint32_t offset = 14 + 40 + 4 * entries;
@@ -245,7 +250,8 @@ std::vector<uint8_t> Headers(const XDIB& dib, const LOGPALETTE& palette) {
   Put32(v, entries);
   Put32(v, 0);
   for (uint32_t i = 0; i < entries; ++i) {
-    const PALETTEENTRY& e = palette.palPalEntry[i];
+    PALETTEENTRY e = {0, 0, 0, 0};
+    if (i < palette.palNumEntries) e = palette.palPalEntry[i];
     v.push_back(e.peBlue);
     v.push_back(e.peGreen);
     v.push_back(e.peRed);
@@ -308,8 +314,9 @@ int main(int argc, char** argv) {
   if (rc != XERR_OK) return Fail(in, LoadProblem(rc));
 
   std::string problem;
+  const bool ownColours = xdibBitCount(&w.dib) <= 8;
   if (!Prepare(w, colours, level, &problem)) return Fail(in, problem);
-  if (!WriteFileWhole(out, Headers(w.dib, *w.cube.logpal), w.dib, &problem))
+  if (!WriteFileWhole(out, Headers(w.dib, *w.cube.logpal, ownColours), w.dib, &problem))
     return Fail(out, problem);
   return kExitOk;
 }

@@ -134,6 +134,26 @@ def main():
             check(list(im.convert("RGB").getdata()) == list(src.convert("RGB").getdata()),
                   "%s keeps its colours" % name)
 
+    # A palette picture whose pixels name entries past its two colours:
+    # the table covers every 8-bit index, those past the colours black.
+    pixels = bytes([0, 1, 5, 200])
+    table = bytes([10, 20, 30, 0, 40, 50, 60, 0])
+    header = struct.pack("<2sIHHI", b"BM", 54 + 8 + 4, 0, 0, 54 + 8)
+    info = struct.pack("<IiiHHIIiiII", 40, 4, 1, 1, 8, 0, 4, 0, 0, 2, 0)
+    short = os.path.join(work, "short-table.bmp")
+    with open(short, "wb") as f:
+        f.write(header + info + table + pixels)
+    rc, so, se = run([short, out])
+    check(rc == 0, "short table: %d %r" % (rc, se))
+    bits, compression, used, table_out = bmp_fields(out)
+    check(bits == 8 and used == 256 and table_out[:3] == [(30, 20, 10), (60, 50, 40), (0, 0, 0)]
+          and table_out[200] == (0, 0, 0), "short table: %d bits, %d entries" % (bits, used))
+    with Image.open(out) as im:
+        check(list(im.getdata()) == [0, 1, 5, 200], "short table keeps the indices")
+        check(list(im.convert("RGB").getdata()) == [(30, 20, 10), (60, 50, 40), (0, 0, 0), (0, 0, 0)],
+              "short table: past its colours is black")
+    os.remove(short)
+
     # A photo-like gradient: the reduced picture stays close to it.
     photo = os.path.join(work, "photo.bmp")
     img = Image.new("RGB", (96, 64))
