@@ -115,8 +115,8 @@ int xditherDib(XDITHER* context, XDIB* dib) {
     // next row's sums, pixel x - 1 is complete once pixel x has added its
     // 3/16; the two after it are carried until then. So every sum is built
     // in registers and stored once, and the next row needs no clearing.
-    const int32_t* cur = current + 3;  // pixel 0
-    int32_t* nxt = next + 3;
+    const int32_t* cur = current + 3;        // pixel 0
+    int32_t* finished = next;                // next row, pixel x - 1 (the left margin at x 0)
     int carryR = 0, carryG = 0, carryB = 0;  // 7/16 from the left
     int belowR = 0, belowG = 0, belowB = 0;  // next row, pixel x: 1/16 + 5/16 so far
     int rightR = 0, rightG = 0, rightB = 0;  // next row, pixel x + 1: 1/16 so far
@@ -146,10 +146,11 @@ int xditherDib(XDITHER* context, XDIB* dib) {
       carryR = 7 * er;
       carryG = 7 * eg;
       carryB = 7 * eb;
-      // Pixel x - 1 of the next row is complete (its left margin at x 0).
-      nxt[3 * x - 3] = belowR + 3 * er;
-      nxt[3 * x - 2] = belowG + 3 * eg;
-      nxt[3 * x - 1] = belowB + 3 * eb;
+      // Pixel x - 1 of the next row is complete.
+      finished[0] = belowR + 3 * er;
+      finished[1] = belowG + 3 * eg;
+      finished[2] = belowB + 3 * eb;
+      finished += 3;
       belowR = rightR + 5 * er;
       belowG = rightG + 5 * eg;
       belowB = rightB + 5 * eb;
@@ -171,9 +172,9 @@ int xditherDib(XDITHER* context, XDIB* dib) {
       }
     }
     // The last pixel's sums; the one past it falls in the right margin.
-    nxt[3 * w - 3] = belowR;
-    nxt[3 * w - 2] = belowG;
-    nxt[3 * w - 1] = belowB;
+    finished[0] = belowR;
+    finished[1] = belowG;
+    finished[2] = belowB;
     if (context->callback) context->callback(context->user, static_cast<int>(y + 1), height);
   }
   std::free(errors);
