@@ -4,6 +4,7 @@
 
 #include "host/HostDictionary.h"
 #include "host/HostFile.h"
+#include "host/SpriteView.h"
 
 namespace vrixhost {
 namespace {
@@ -81,6 +82,8 @@ VxStatus HostCallback::CreateObject(const VxGuid& clsid, const VxGuid& iid, void
   ++creations;
   *out = nullptr;
   if (Fires(failCreateIn)) return VX_E_OUTOFMEMORY;
+  for (const VxGuid& refused : refusedClasses)
+    if (VxGuidEqual(clsid, refused)) return VX_E_NOCLASS;
   if (VxGuidEqual(clsid, CLSID_VxDictionaryService)) {
     if (!VxGuidEqual(iid, IID_VxDictionaryService)) return VX_E_NOINTERFACE;
     *out = static_cast<VxDictionaryService*>(HostDictionaryService::Create());
@@ -101,6 +104,24 @@ VxStatus HostCallback::CreateObject(const VxGuid& clsid, const VxGuid& iid, void
     *out = static_cast<VxPathService*>(HostPathService::Create(hostPath));
     return VX_OK;
   }
+#ifdef _WIN32
+  // The services with windows of their own.
+  if (VxGuidEqual(clsid, CLSID_VxSpriteView)) {
+    if (!VxGuidEqual(iid, IID_VxSpriteView)) return VX_E_NOINTERFACE;
+    *out = static_cast<VxSpriteView*>(HostSpriteView::Create());
+    return VX_OK;
+  }
+  if (VxGuidEqual(clsid, CLSID_VxAddressDialog)) {
+    if (!VxGuidEqual(iid, IID_VxAddressDialog)) return VX_E_NOINTERFACE;
+    *out = static_cast<VxAddressDialog*>(HostAddressDialog::Create(&addressScript));
+    return VX_OK;
+  }
+  if (VxGuidEqual(clsid, CLSID_VxSystemDialogNotices)) {
+    if (!VxGuidEqual(iid, IID_VxSystemDialogNotices)) return VX_E_NOINTERFACE;
+    *out = static_cast<VxSystemDialogNotices*>(HostSystemDialogNotices::Create(&systemDialogs));
+    return VX_OK;
+  }
+#endif
   if (extraClasses) return extraClasses(clsid, iid, out);
   return VX_E_NOCLASS;
 }

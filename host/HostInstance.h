@@ -7,6 +7,7 @@
 #include <set>
 #include <string>
 
+#include "host/AddressDialog.h"
 #include "host/HostAllocator.h"
 #include "host/HostObject.h"
 #include "host/PaletteReaders.h"
@@ -41,6 +42,12 @@ struct HostCallback : VxHostCallback {
   // palette readers the reader registry lists.
   std::string hostPath;
   std::vector<PaletteFileKind> paletteReaders = AllPaletteReaders();
+  // Classes CreateObject refuses with VX_E_NOCLASS, as a host without them.
+  std::vector<VxGuid> refusedClasses;
+  // The address-input dialog's scripted answer, and the notices of system
+  // dialogs shown by plug-ins.
+  AddressScript addressScript;
+  SystemDialogLog systemDialogs;
   // Classes beyond the built-in ones (dictionary service, file service).
   std::function<VxStatus(const VxGuid& clsid, const VxGuid& iid, void** out)> extraClasses;
 
