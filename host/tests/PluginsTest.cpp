@@ -445,6 +445,9 @@ TEST(Kinetra, InterfaceObjectsClearTheirOwnLeadingFields) {
   EXPECT_EQ(nullptr, asset->builderWindow);
   EXPECT_EQ(nullptr, asset->optionsDialog);
   EXPECT_EQ(nullptr, dialog->assetOptions);
+  EXPECT_EQ(nullptr, dialog->host);
+  EXPECT_EQ(nullptr, asset->items);
+  EXPECT_EQ(nullptr, asset->wrappers);
   EXPECT_EQ(0u, asset->ops->Release(reinterpret_cast<VxAssetOptions*>(asset)));
   EXPECT_EQ(0u, dialog->ops->Release(reinterpret_cast<VxOptionsDialog*>(dialog)));
   EXPECT_EQ(VX_OK, instance->Destroy());

@@ -64,8 +64,7 @@ VxStatus CreateAssetOptions(VxInstance* instance, void** out) {
 
 VxStatus CreateOptionsDialog(VxInstance* instance, void** out) {
   return VxCreateInterfaceObject(instance, sizeof(OptionsDialogObject), &kOptionsDialogOps,
-                                 offsetof(OptionsDialogObject, assetOptions),
-                                 sizeof(AssetOptionsObject*), out);
+                                 kOptionsDialogClearFrom, kOptionsDialogClearSize, out);
 }
 
 const VxInterfaceEntry kOptionsInterfaces[] = {

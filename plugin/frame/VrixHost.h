@@ -36,10 +36,11 @@ constexpr VxStatus VX_E_INVALIDARG = VxCode(0x80040001u);  // bad argument, unsu
 constexpr VxStatus VX_E_OUTOFMEMORY = VxCode(0x80040002u);
 constexpr VxStatus VX_E_LIVEOBJECTS = VxCode(0x80040003u);  // module still has live objects
 constexpr VxStatus VX_E_NOINTERFACE = VxCode(0x80040004u);
-constexpr VxStatus VX_E_NOCLASS = VxCode(0x80040005u);  // no such class / not provided
-constexpr VxStatus VX_E_INTERFACEMISSING = VxCode(0x80040014u);
-constexpr VxStatus VX_E_CANCELLED = VxCode(0x80045208u);  // the user cancelled a dialog
-constexpr VxStatus VX_E_ENCODER = VxCode(0x800412C3u);    // image encoder failure, not memory
+constexpr VxStatus VX_E_NOCLASS = VxCode(0x80040005u);           // no such class / not provided
+constexpr VxStatus VX_E_INTERFACEMISSING = VxCode(0x80040014u);  // also: not initialised
+constexpr VxStatus VX_E_MISMATCH = VxCode(0x80040011u);          // a value of the wrong kind
+constexpr VxStatus VX_E_CANCELLED = VxCode(0x80045208u);         // the user cancelled a dialog
+constexpr VxStatus VX_E_ENCODER = VxCode(0x800412C3u);  // image encoder failure, not memory
 // A palette reader's answer to "can you read this file?" (0 = yes).
 constexpr VxStatus VX_S_READER_MAYBE = VxCode(0x000412C2u);
 constexpr VxStatus VX_S_READER_UNLIKELY = VxCode(0x000412C3u);
@@ -137,6 +138,14 @@ inline constexpr VxGuid CLSID_VxMediaUtils = {
     0xCF3BBF4B, 0x4F91, 0x4B66, {0xA5, 0xED, 0xB1, 0xBD, 0x30, 0xC3, 0x96, 0x4B}};
 inline constexpr VxGuid IID_VxMediaUtils = {
     0x35977D7A, 0xD20E, 0x467E, {0xB4, 0x0C, 0x61, 0x82, 0xF2, 0xCE, 0xA3, 0xAA}};
+inline constexpr VxGuid IID_VxMmValue = {
+    0x2E8A41C7, 0x93B2, 0x4F0D, {0xA6, 0x15, 0x7C, 0x30, 0xD9, 0x4B, 0x62, 0xE1}};
+inline constexpr VxGuid IID_VxMmValueCoercion = {
+    0x5D07B3E2, 0x18C4, 0x4A9F, {0x8B, 0x2E, 0x91, 0x6A, 0x0F, 0xC3, 0x57, 0xD8}};
+inline constexpr VxGuid IID_VxMmList = {
+    0x7A3C9E15, 0x64D8, 0x4B21, {0x9F, 0x40, 0x2B, 0x8E, 0x71, 0xA5, 0x0C, 0x36}};
+inline constexpr VxGuid IID_VxMmLinearList = {
+    0x0B6F2D94, 0xC75A, 0x4E83, {0xB1, 0x9C, 0x43, 0xE2, 0x8D, 0x16, 0xF0, 0x7B}};
 inline constexpr VxGuid CLSID_VxHelpService = {
     0xFC18DA7D, 0x0B8B, 0x442C, {0x96, 0x73, 0xAE, 0xCB, 0xA2, 0x76, 0x1E, 0x6F}};
 inline constexpr VxGuid IID_VxHelpService = {
@@ -415,34 +424,101 @@ enum : int32_t {
 typedef int32_t(VXAPI* VxGetUiLanguageFn)(void);
 
 // ---------------------------------------------------------------------------
-// Media utilities: symbols and values.
+// Media utilities: symbols, values and lists.
 
 typedef uint32_t VxSymbol;
 
-// A host value; its contents are the host's.
+// A host value; its contents are the host's. Values a service hands out are
+// given back through VxMmValue::Release.
 struct VxValue {
   uint32_t type;
   uint32_t reserved;
   uint64_t data;
 };
+static_assert(sizeof(VxValue) == 16, "a host value is 16 bytes");
 
+struct VxMmList;
+
+// The media-utilities service (CLSID_VxMediaUtils). The same object answers
+// IID_VxMmValue and IID_VxMmValueCoercion.
 struct VxMediaUtils;
 struct VxMediaUtilsOps {
   VX_UNKNOWN_OPS(VxMediaUtils);
+  // The symbol named by a text ("String", "getPos"); the same text always
+  // gives the same symbol, compared without regard to case.
   VxStatus(VXAPI* SymbolFromText)(VxMediaUtils* self, const char* text, VxSymbol* out);
-  VxStatus(VXAPI* ValueFromInteger)(VxMediaUtils* self, int32_t number, VxValue* out);
-  VxStatus(VXAPI* ValueToInteger)(VxMediaUtils* self, const VxValue* value, int32_t* out);
-  VxStatus(VXAPI* ValueFromText)(VxMediaUtils* self, const char* text, VxValue* out);
-  VxStatus(VXAPI* ValueToText)(VxMediaUtils* self, const VxValue* value, char* buffer,
-                               uint32_t size);
-  VxStatus(VXAPI* ValueFromSymbol)(VxMediaUtils* self, VxSymbol symbol, VxValue* out);
-  VxStatus(VXAPI* ValueToSymbol)(VxMediaUtils* self, const VxValue* value, VxSymbol* out);
-  VxStatus(VXAPI* ReleaseValue)(VxMediaUtils* self, VxValue* value);
-  // Shows a message (used for untyped exceptions).
+  // The symbol's name, NUL-terminated, cut to size.
+  VxStatus(VXAPI* TextFromSymbol)(VxMediaUtils* self, VxSymbol symbol, char* buffer, uint32_t size);
+  // An empty list, reference-counted like every interface.
+  VxStatus(VXAPI* CreateList)(VxMediaUtils* self, VxMmList** out);
+  // Shows a message to the user (used for untyped exceptions).
   VxStatus(VXAPI* ShowMessage)(VxMediaUtils* self, const char* text);
 };
 struct VxMediaUtils {
   const VxMediaUtilsOps* ops;
+};
+
+// Making and reading values.
+struct VxMmValue;
+struct VxMmValueOps {
+  VX_UNKNOWN_OPS(VxMmValue);
+  VxStatus(VXAPI* FromInteger)(VxMmValue* self, int32_t number, VxValue* out);
+  // VX_E_MISMATCH when the value is not an integer.
+  VxStatus(VXAPI* ToInteger)(VxMmValue* self, const VxValue* value, int32_t* out);
+  VxStatus(VXAPI* FromFloat)(VxMmValue* self, double number, VxValue* out);
+  VxStatus(VXAPI* ToFloat)(VxMmValue* self, const VxValue* value, double* out);
+  // The text is copied into the value.
+  VxStatus(VXAPI* FromText)(VxMmValue* self, const char* text, VxValue* out);
+  // NUL-terminated, cut to size; VX_E_MISMATCH when the value is not a text.
+  VxStatus(VXAPI* ToText)(VxMmValue* self, const VxValue* value, char* buffer, uint32_t size);
+  VxStatus(VXAPI* FromSymbol)(VxMmValue* self, VxSymbol symbol, VxValue* out);
+  VxStatus(VXAPI* ToSymbol)(VxMmValue* self, const VxValue* value, VxSymbol* out);
+  // Gives back what the value holds and leaves it void.
+  VxStatus(VXAPI* ReleaseValue)(VxMmValue* self, VxValue* value);
+};
+struct VxMmValue {
+  const VxMmValueOps* ops;
+};
+
+// Converting a value to the kind a symbol names: "Integer", "Float",
+// "String" or "Value" (the value as it is). VX_E_MISMATCH when the value
+// does not convert (the text "abc" as an integer).
+struct VxMmValueCoercion;
+struct VxMmValueCoercionOps {
+  VX_UNKNOWN_OPS(VxMmValueCoercion);
+  VxStatus(VXAPI* Coerce)(VxMmValueCoercion* self, const VxValue* value, VxSymbol kind,
+                          VxValue* out);
+};
+struct VxMmValueCoercion {
+  const VxMmValueCoercionOps* ops;
+};
+
+// A host list, driven by operations named by symbol: "deleteAt" (1-based
+// position), "getPos" (a value: its 1-based position, 0 when absent),
+// "append" (a value), "getAt" (position), "count". The result is a new
+// value (void for operations without an answer).
+struct VxMmList;
+struct VxMmListOps {
+  VX_UNKNOWN_OPS(VxMmList);
+  VxStatus(VXAPI* Call)(VxMmList* self, VxSymbol operation, const VxValue* arguments,
+                        uint32_t argumentCount, VxValue* result);
+};
+struct VxMmList {
+  const VxMmListOps* ops;
+};
+
+// The same list seen as a plain sequence (query-interface IID_VxMmLinearList
+// on a VxMmList).
+struct VxMmLinearList;
+struct VxMmLinearListOps {
+  VX_UNKNOWN_OPS(VxMmLinearList);
+  VxStatus(VXAPI* Count)(VxMmLinearList* self, int32_t* count);
+  // A copy of the entry at the 1-based position.
+  VxStatus(VXAPI* GetAt)(VxMmLinearList* self, int32_t position, VxValue* out);
+  VxStatus(VXAPI* Append)(VxMmLinearList* self, const VxValue* value);
+};
+struct VxMmLinearList {
+  const VxMmLinearListOps* ops;
 };
 
 // ---------------------------------------------------------------------------
@@ -592,12 +668,65 @@ struct ZepWindowRecord {
   int32_t modal;    // 1
 };
 
+// Widget codes of the builder's property records.
+enum : int32_t {
+  ZEP_WIDGET_VDIVIDER = 1,
+  ZEP_WIDGET_HDIVIDER = 3,
+  ZEP_WIDGET_PREVIEW = 6,
+  ZEP_WIDGET_CHECKBOX = 10,
+  ZEP_WIDGET_POPUP = 20,
+  ZEP_WIDGET_EDIT = 40,
+  ZEP_WIDGET_WINDOW_BEGIN = 50,
+  ZEP_WIDGET_WINDOW_END = 51,
+  ZEP_WIDGET_HGROUP_BEGIN = 52,
+  ZEP_WIDGET_HGROUP_END = 53,
+  ZEP_WIDGET_VGROUP_BEGIN = 54,
+  ZEP_WIDGET_VGROUP_END = 55,
+  ZEP_WIDGET_LABEL = 70,
+  ZEP_WIDGET_DEFAULT_BUTTON = 130,
+  ZEP_WIDGET_BUTTON = 131,
+  ZEP_WIDGET_CANCEL_BUTTON = 132,
+  ZEP_WIDGET_TOGGLE_BUTTON = 133,
+};
+
+// Text styles of a property record.
+enum : int32_t {
+  ZEP_TEXT_SMALL = 9,  // second style: the smaller type of information lines
+  ZEP_TEXT_LEFT = 15,
+  ZEP_TEXT_RIGHT = 16,
+  ZEP_TEXT_CENTRED = 17,
+};
+
+enum : uint32_t {
+  ZEP_PROP_ENABLED = 1,
+};
+
+// One item's properties as the builder reads them. The plug-in owns the
+// records and every text they point at for as long as the window lives; the
+// builder reads them when the dialog starts and when an item is refreshed.
+// Sizes are dialog units, except the preview view's, which is pixels.
+struct ZepPropertyRecord {
+  int32_t widget;          // ZEP_WIDGET_*
+  const char* titleField;  // "title": the field the text is shown from
+  const char* tipField;    // "tip"
+  const char* title;       // the text, in the code page of the host's language; may be null
+  const char* tip;         // may be null
+  int32_t width;           // 0: the builder's own size
+  int32_t height;
+  uint32_t flags;      // ZEP_PROP_*
+  int32_t textStyle;   // ZEP_TEXT_LEFT, _RIGHT, _CENTRED; 0: the widget's own
+  int32_t textStyle2;  // ZEP_TEXT_SMALL or 0
+  VxMmList* list;      // a pop-up's entries (text values); not owned by the builder
+  int32_t reserved[2];
+};
+
 enum : int32_t {
   ZEP_EVENT_ITEM_CHANGED = 1,
   ZEP_EVENT_ITEM_CLICKED = 2,
 };
 
-// What the builder passes to a callback's notify operation.
+// What the builder passes to a callback's notify operation, with the source
+// CLSID_ZepDialogBuilder and the builder window as data.
 struct ZepEvent {
   int32_t type;  // ZEP_EVENT_*
   int32_t item;  // item index
@@ -606,12 +735,31 @@ struct ZepEvent {
 struct ZepBuilderWindow;
 struct ZepBuilderWindowOps {
   VX_UNKNOWN_OPS(ZepBuilderWindow);
-  // callback: an interface object answering IID_VxOptionsDialog; properties:
-  // the item property records, one per item.
+  // callback: an interface object answering IID_VxOptionsDialog, add-referenced
+  // for as long as the window lives; properties: one ZepPropertyRecord per item.
   VxStatus(VXAPI* Attach)(ZepBuilderWindow* self, VxUnknown* callback, void* properties);
+  // Lays out and shows the dialog over the first itemCount records and runs
+  // it until EndModal or until the user closes it (then the cancel button's
+  // item, or -1 when there is none). The item that ended it goes in
+  // *resultItem.
   VxStatus(VXAPI* RunModal)(ZepBuilderWindow* self, int32_t itemCount, int32_t* resultItem);
+  // Reads the item's record again (text, enabled flag, size) and shows its
+  // value as last set.
   VxStatus(VXAPI* RefreshItem)(ZepBuilderWindow* self, int32_t item);
+  // The dialog's window (an HWND), null while it is not running.
   VxStatus(VXAPI* GetWindowHandle)(ZepBuilderWindow* self, void** window);
+  // The item's current value as the kind a symbol names ("String",
+  // "Integer", "Float", "Value"): an edit's text, a check box's state (0/1),
+  // a pop-up's chosen text. VX_E_MISMATCH when it does not convert.
+  VxStatus(VXAPI* GetItemValue)(ZepBuilderWindow* self, int32_t item, VxSymbol kind, VxValue* out);
+  // Sets the value the item shows at its next refresh (a pop-up takes a
+  // 1-based position as an integer, or one of its texts).
+  VxStatus(VXAPI* SetItemValue)(ZepBuilderWindow* self, int32_t item, VxSymbol kind,
+                                const VxValue* value);
+  // Ends the modal run with this item as its result.
+  VxStatus(VXAPI* EndModal)(ZepBuilderWindow* self, int32_t item);
+  // The window of one item (an HWND): the preview view's child window.
+  VxStatus(VXAPI* GetItemWindow)(ZepBuilderWindow* self, int32_t item, void** window);
 };
 struct ZepBuilderWindow {
   const ZepBuilderWindowOps* ops;
@@ -627,7 +775,8 @@ struct ZepDialogBuilder {
   const ZepDialogBuilderOps* ops;
 };
 
-// The builder's shared resource file.
+// The builder's shared resource file: the module whose resources the
+// builder's texts come from (the host opens it like a plug-in's).
 struct ZepCommonFile;
 struct ZepCommonFileOps {
   VX_UNKNOWN_OPS(ZepCommonFile);
@@ -795,4 +944,8 @@ typedef VxStatus(VXAPI* DllGetClassInfoFn)(VxAllocator* allocator, VxClassInfoRe
 static_assert(sizeof(void*) == 4, "32-bit build");
 static_assert(sizeof(VxInterfaceObject) == 12, "an interface object header is three words");
 static_assert(sizeof(VxInstance) == 12, "the host's part of an instance is three words");
+static_assert(sizeof(ZepWindowRecord) == 28, "a builder window record is seven words");
+static_assert(sizeof(ZepPropertyRecord) == 52, "a builder property record is 52 bytes");
+static_assert(offsetof(ZepPropertyRecord, list) == 40, "property record layout");
+static_assert(sizeof(ZepEvent) == 8, "a builder event is two words");
 #endif
