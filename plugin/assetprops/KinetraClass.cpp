@@ -1,6 +1,7 @@
 // Kinetra's class table: the animated-GIF options class with the
 // asset-options and options-dialog interfaces. The instance holds only the
 // host's part; the interface objects carry the state.
+#include "plugin/assetprops/AssetOptions.h"
 #include "plugin/assetprops/KinetraObjects.h"
 #include "plugin/frame/InterfaceObject.h"
 #include "plugin/frame/ModuleExports.h"
@@ -22,23 +23,6 @@ VxStatus VXAPI NotYet(Self*, Args...) {
 }
 
 }  // namespace
-
-extern const VxAssetOptionsOps kAssetOptionsOps;
-const VxAssetOptionsOps kAssetOptionsOps = {
-    VX_UNKNOWN_ENTRIES(VxAssetOptions, kAssetOptionsOps),
-    NotYet<VxAssetOptions, VxAsset*>,
-    NotYet<VxAssetOptions, void*>,
-    NotYet<VxAssetOptions, int32_t, int32_t*>,
-    NotYet<VxAssetOptions, int32_t, int32_t, const int32_t*, int32_t*>,
-    NotYet<VxAssetOptions, int32_t, int32_t, int32_t, int32_t, void*>,
-    NotYet<VxAssetOptions, int32_t>,
-    NotYet<VxAssetOptions>,
-    NotYet<VxAssetOptions>,
-    NotYet<VxAssetOptions, void*, int32_t, int32_t>,
-    NotYet<VxAssetOptions, void*, int32_t, int32_t>,
-    NotYet<VxAssetOptions>,
-    NotYet<VxAssetOptions>,
-};
 
 extern const VxOptionsDialogOps kOptionsDialogOps;
 const VxOptionsDialogOps kOptionsDialogOps = {

@@ -717,7 +717,11 @@ struct ZepPropertyRecord {
   int32_t textStyle;   // ZEP_TEXT_LEFT, _RIGHT, _CENTRED; 0: the widget's own
   int32_t textStyle2;  // ZEP_TEXT_SMALL or 0
   VxMmList* list;      // a pop-up's entries (text values); not owned by the builder
-  int32_t reserved[2];
+  // A preview view's sprite view (ZEP_WIDGET_PREVIEW): the builder has it
+  // make its window at the item's place (VxSpriteView::CreateViewWindow).
+  // Not owned by the builder.
+  VxSpriteView* view;
+  int32_t reserved;
 };
 
 enum : int32_t {
@@ -947,5 +951,6 @@ static_assert(sizeof(VxInstance) == 12, "the host's part of an instance is three
 static_assert(sizeof(ZepWindowRecord) == 28, "a builder window record is seven words");
 static_assert(sizeof(ZepPropertyRecord) == 52, "a builder property record is 52 bytes");
 static_assert(offsetof(ZepPropertyRecord, list) == 40, "property record layout");
+static_assert(offsetof(ZepPropertyRecord, view) == 44, "property record layout");
 static_assert(sizeof(ZepEvent) == 8, "a builder event is two words");
 #endif
