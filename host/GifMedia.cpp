@@ -1,7 +1,8 @@
 #include "host/GifMedia.h"
 
-#include <wincodec.h>
 #include <windows.h>
+
+#include <wincodec.h>
 
 #include <algorithm>
 

@@ -1,7 +1,8 @@
 #include "plugin/assetprops/AssetOptions.h"
 
-#include <commdlg.h>
 #include <windows.h>
+
+#include <commdlg.h>
 // The builder operation of that name, not the Windows macro.
 #undef CreateWindow
 
