@@ -21,4 +21,7 @@ int RunGifExport(int argc, char** argv);
 // vrixhost gif-options [--plugin=Palvex.dll] [--host-path=PATH] OPTIONS.txt
 int RunGifOptions(int argc, char** argv);
 
+// vrixhost gif-asset [--plugin=Kinetra.dll] [--address=TEXT] ASSET.txt
+int RunGifAsset(int argc, char** argv);
+
 }  // namespace vrixhost

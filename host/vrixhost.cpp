@@ -15,6 +15,9 @@ const vrixhost::Command kCommands[] = {
     {"gif-options", "[--plugin=Palvex.dll] [--host-path=PATH] OPTIONS.txt",
      "choose GIF options in Palvex's dialog; gif-export --options=OPTIONS.txt uses them",
      vrixhost::RunGifOptions},
+    {"gif-asset", "[--plugin=Kinetra.dll] [--address=TEXT] ASSET.txt",
+     "edit an animated-GIF asset's properties in Kinetra's dialog, with a playing preview",
+     vrixhost::RunGifAsset},
     // New commands go here, one line each.
 };
 
