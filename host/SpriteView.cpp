@@ -9,50 +9,38 @@
 
 namespace vrixhost {
 
-const char kSpriteViewClass[] = "VrixSpriteView";
-
 namespace {
 
 constexpr UINT_PTR kFrameTimer = 1;
+constexpr char kViewProperty[] = "VrixSpriteView";
 
+// The view's procedure over the window it was given: painting, the frame
+// timer and the window's end; everything else goes to the window's own.
 LRESULT CALLBACK ViewProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  HostSpriteView* view = reinterpret_cast<HostSpriteView*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  HostSpriteView* view = static_cast<HostSpriteView*>(GetPropA(hwnd, kViewProperty));
+  if (!view) return DefWindowProcW(hwnd, message, wParam, lParam);
+  const WNDPROC previous = reinterpret_cast<WNDPROC>(view->previousProc);
   switch (message) {
-    case WM_NCCREATE: {
-      const CREATESTRUCTA* cs = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-      SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
-      break;
-    }
     case WM_PAINT: {
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(hwnd, &ps);
-      if (view) view->Paint(dc);
+      view->Paint(dc);
       EndPaint(hwnd, &ps);
       return 0;
     }
     case WM_ERASEBKGND:
       return 1;  // painting covers the whole view
     case WM_TIMER:
-      if (view && wParam == kFrameTimer) view->Tick();
-      return 0;
+      if (wParam == kFrameTimer) {
+        view->Tick();
+        return 0;
+      }
+      break;
     case WM_NCDESTROY:
-      if (view) view->WindowGone();
-      SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+      view->WindowGone();
       break;
   }
-  return DefWindowProcA(hwnd, message, wParam, lParam);
-}
-
-bool RegisterViewClass() {
-  static bool registered = false;
-  if (registered) return true;
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = ViewProc;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-  wc.lpszClassName = kSpriteViewClass;
-  registered = RegisterClassA(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-  return registered;
+  return CallWindowProcW(previous, hwnd, message, wParam, lParam);
 }
 
 VxStatus VXAPI ViewShowMedia(VxSpriteView* self, VxAsset* asset, int32_t w, int32_t h) {
@@ -65,9 +53,8 @@ VxStatus VXAPI ViewRefresh(VxSpriteView* self) {
 VxStatus VXAPI ViewSetClient(VxSpriteView* self, VxAssetOptions* client) {
   return static_cast<HostSpriteView*>(self)->SetClient(client);
 }
-VxStatus VXAPI ViewCreateWindow(VxSpriteView* self, void* parent, int32_t x, int32_t y, int32_t w,
-                                int32_t h, int32_t id, void** out) {
-  return static_cast<HostSpriteView*>(self)->CreateViewWindow(parent, x, y, w, h, id, out);
+VxStatus VXAPI ViewAttachWindow(VxSpriteView* self, void* window) {
+  return static_cast<HostSpriteView*>(self)->AttachWindow(window);
 }
 
 const VxSpriteViewOps kViewOps = {
@@ -75,7 +62,7 @@ const VxSpriteViewOps kViewOps = {
     ViewShowMedia,
     ViewRefresh,
     ViewSetClient,
-    ViewCreateWindow,
+    ViewAttachWindow,
 };
 
 }  // namespace
@@ -86,7 +73,7 @@ HostSpriteView::HostSpriteView() {
 }
 
 HostSpriteView::~HostSpriteView() {
-  if (window_) DestroyWindow(static_cast<HWND>(window_));
+  WindowGone();  // the window is the builder's: it stays
   Detach();
   CountHostObject(-1);
 }
@@ -123,19 +110,32 @@ VxStatus HostSpriteView::SetClient(VxAssetOptions* client) {
   return VX_OK;
 }
 
-VxStatus HostSpriteView::CreateViewWindow(void* parent, int32_t x, int32_t y, int32_t w, int32_t h,
-                                          int32_t id, void** out) {
-  if (!out) return VX_E_INVALIDARG;
-  *out = nullptr;
-  if (window_ || !parent || !RegisterViewClass()) return VX_E_INVALIDARG;
-  HWND hwnd = CreateWindowExA(
-      0, kSpriteViewClass, "", WS_CHILD | WS_VISIBLE, x, y, w, h, static_cast<HWND>(parent),
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), this);
-  if (!hwnd) return VX_E_OUTOFMEMORY;
+VxStatus HostSpriteView::AttachWindow(void* window) {
+  HWND hwnd = static_cast<HWND>(window);
+  if (window_ || !hwnd || !IsWindow(hwnd) || GetPropA(hwnd, kViewProperty)) return VX_E_INVALIDARG;
+  if (!SetPropA(hwnd, kViewProperty, this)) return VX_E_OUTOFMEMORY;
+  const LONG_PTR proc = reinterpret_cast<LONG_PTR>(ViewProc);
+  previousProc =
+      reinterpret_cast<void*>(IsWindowUnicode(hwnd) ? SetWindowLongPtrW(hwnd, GWLP_WNDPROC, proc)
+                                                    : SetWindowLongPtrA(hwnd, GWLP_WNDPROC, proc));
   window_ = hwnd;
-  *out = hwnd;
   Update();
   return VX_OK;
+}
+
+// The window is going: its own procedure back, no timer left.
+void HostSpriteView::WindowGone() {
+  HWND hwnd = static_cast<HWND>(window_);
+  if (!hwnd) return;
+  if (timing_) KillTimer(hwnd, kFrameTimer);
+  timing_ = false;
+  const LONG_PTR proc = reinterpret_cast<LONG_PTR>(previousProc);
+  if (IsWindowUnicode(hwnd))
+    SetWindowLongPtrW(hwnd, GWLP_WNDPROC, proc);
+  else
+    SetWindowLongPtrA(hwnd, GWLP_WNDPROC, proc);
+  RemovePropA(hwnd, kViewProperty);
+  window_ = nullptr;
 }
 
 void HostSpriteView::Update() {

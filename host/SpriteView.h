@@ -1,6 +1,6 @@
 // The stand-in's sprite view: the preview of an animated-GIF asset in a
-// dialog. It draws the asset's current frame in a child window the dialog
-// builder places, and while the asset's player plays it moves the asset on
+// dialog. It draws the asset's current frame in the window the dialog
+// builder places for it, and while the asset's player plays it moves the asset on
 // frame after frame at the file's own delays.
 #pragma once
 
@@ -11,9 +11,6 @@
 namespace vrixhost {
 
 struct GifAsset;
-
-// The window class of the view's child window.
-extern const char kSpriteViewClass[];  // "VrixSpriteView"
 
 class HostSpriteView : public VxSpriteView {
  public:
@@ -34,13 +31,13 @@ class HostSpriteView : public VxSpriteView {
 
   VxStatus ShowMedia(VxAsset* asset, int32_t w, int32_t h);
   VxStatus SetClient(VxAssetOptions* client);
-  VxStatus CreateViewWindow(void* parent, int32_t x, int32_t y, int32_t w, int32_t h, int32_t id,
-                            void** out);
+  VxStatus AttachWindow(void* window);
 
   // The window procedure's parts.
   void Paint(void* dc);
   void Tick();
-  void WindowGone() { window_ = nullptr; }
+  void WindowGone();
+  void* previousProc = nullptr;  // the window's own procedure, which the view's passes on to
 
  private:
   HostSpriteView();

@@ -223,10 +223,11 @@ TEST_F(Asset, SpriteViewPlaysTheFramesWhileThePlayerPlays) {
   ASSERT_EQ(VX_OK, view->ops->ShowMedia(view, a, 160, 120));
   HWND parent = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 200, 200, nullptr,
                                 nullptr, GetModuleHandleA(nullptr), nullptr);
-  void* window = nullptr;
-  ASSERT_EQ(VX_OK, view->ops->CreateViewWindow(view, parent, 5, 5, 160, 120, 1004, &window));
-  ASSERT_TRUE(window);
-  EXPECT_EQ(1004, GetDlgCtrlID(static_cast<HWND>(window)));
+  HWND child = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 5, 5, 160, 120, parent,
+                               nullptr, GetModuleHandleA(nullptr), nullptr);
+  void* window = child;
+  ASSERT_EQ(VX_OK, view->ops->AttachWindow(view, child));
+  EXPECT_EQ(VX_E_INVALIDARG, view->ops->AttachWindow(view, child));  // one window only
   UpdateWindow(static_cast<HWND>(window));
   EXPECT_EQ(0, view->lastFrame);
 

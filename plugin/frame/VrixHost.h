@@ -573,10 +573,9 @@ struct VxSpriteViewOps {
   // Client may be null (then the picture is centred, scaled down to fit, on
   // white). Not add-referenced: the client outlives the view's dialog.
   VxStatus(VXAPI* SetClient)(VxSpriteView* self, VxAssetOptions* client);
-  // The dialog builder places the view: a child window of `parent` at the
-  // given rectangle (dialog pixels), with the control identifier `id`.
-  VxStatus(VXAPI* CreateViewWindow)(VxSpriteView* self, void* parent, int32_t x, int32_t y,
-                                    int32_t width, int32_t height, int32_t id, void** window);
+  // The dialog builder hands the view the window it placed for the preview:
+  // the view draws in it from then on (until the window is destroyed).
+  VxStatus(VXAPI* AttachWindow)(VxSpriteView* self, void* window);
 };
 struct VxSpriteView {
   const VxSpriteViewOps* ops;
@@ -717,9 +716,9 @@ struct ZepPropertyRecord {
   int32_t textStyle;   // ZEP_TEXT_LEFT, _RIGHT, _CENTRED; 0: the widget's own
   int32_t textStyle2;  // ZEP_TEXT_SMALL or 0
   VxMmList* list;      // a pop-up's entries (text values); not owned by the builder
-  // A preview view's sprite view (ZEP_WIDGET_PREVIEW): the builder has it
-  // make its window at the item's place (VxSpriteView::CreateViewWindow).
-  // Not owned by the builder.
+  // A preview view's sprite view (ZEP_WIDGET_PREVIEW): the builder hands it
+  // the preview's window (VxSpriteView::AttachWindow). Not owned by the
+  // builder.
   VxSpriteView* view;
   int32_t reserved;
 };

@@ -35,7 +35,8 @@ void StubComdlgScript(const char* answers) {
   size_t start = 0;
   while (start <= all.size() && !all.empty()) {
     const size_t end = all.find('\n', start);
-    g_answers.push_back(all.substr(start, end == std::string::npos ? std::string::npos : end - start));
+    g_answers.push_back(
+        all.substr(start, end == std::string::npos ? std::string::npos : end - start));
     if (end == std::string::npos) break;
     start = end + 1;
   }

@@ -7,9 +7,9 @@
 #include <windows.h>
 
 struct StubOpenCall {
-  char file[1024];     // lpstrFile as given
-  char title[256];     // lpstrTitle
-  char filter[512];    // lpstrFilter, its NULs shown as '|'
+  char file[1024];   // lpstrFile as given
+  char title[256];   // lpstrTitle
+  char filter[512];  // lpstrFilter, its NULs shown as '|'
   DWORD flags;
   DWORD filterIndex;
   DWORD maxFile;
