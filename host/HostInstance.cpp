@@ -53,6 +53,8 @@ VxStatus VXAPI InstanceQuery(VxInstance* self, const VxGuid* iid, void** out) {
   HostInstance* host = HostInstance::FromInstance(self);
   if (!host || !iid || !out) return VX_E_INVALIDARG;
   ++host->queries;
+  for (const VxGuid& refused : host->refusedInterfaces)
+    if (VxGuidEqual(*iid, refused)) return *out = nullptr, VX_E_NOINTERFACE;
   return host->GetInterface(*iid, out);
 }
 uint32_t VXAPI InstanceAddRef(VxInstance* self) {

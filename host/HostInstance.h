@@ -6,6 +6,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "host/AddressDialog.h"
 #include "host/HostAllocator.h"
@@ -79,6 +80,8 @@ class HostInstance {
   int addRefs = 0;
   int releases = 0;
   int queries = 0;
+  // Interfaces the instance's query-interface refuses with VX_E_NOINTERFACE.
+  std::vector<VxGuid> refusedInterfaces;
   // Net references plug-in objects hold on the instance.
   int Held() const { return addRefs - releases; }
 

@@ -31,9 +31,13 @@ bool KinetraSession::Open(const std::string& pluginPath, std::string* error) {
   return true;
 }
 
-VxStatus KinetraSession::Close() {
+void KinetraSession::ReleaseOptions() {
   if (options_) options_->ops->Release(options_);
   options_ = nullptr;
+}
+
+VxStatus KinetraSession::Close() {
+  ReleaseOptions();
   VxStatus status = VX_OK;
   if (instance_) status = instance_->Destroy();
   instance_ = nullptr;

@@ -26,7 +26,10 @@ class KinetraSession {
   VxStatus Close();
 
   HostCallback* callback() const { return callback_; }
+  HostInstance* instance() const { return instance_; }
   VxAssetOptions* options() const { return options_; }
+  // Lets the session's interface go (tests that make their own).
+  void ReleaseOptions();
   const PluginModule& module() const { return module_; }
 
  private:
