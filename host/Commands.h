@@ -24,4 +24,7 @@ int RunGifOptions(int argc, char** argv);
 // vrixhost gif-asset [--plugin=Kinetra.dll] [--address=TEXT] ASSET.txt
 int RunGifAsset(int argc, char** argv);
 
+// vrixhost kinetra-dialog [--plugin=Kinetra.dll] [--language=N]
+int RunKinetraDialog(int argc, char** argv);
+
 }  // namespace vrixhost

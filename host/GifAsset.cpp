@@ -4,7 +4,7 @@
 
 #include "host/DictionaryFile.h"
 #include "host/HostDictionary.h"
-#include "host/HostValue.h"
+#include "host/HostMediaUtils.h"
 #include "host/SpriteView.h"
 
 namespace vrixhost {
@@ -19,6 +19,28 @@ const char kPropPlaybackMode[] = "playbackMode";
 const char kPropFixedTempo[] = "fixedTempo";
 
 namespace {
+
+// Values of the media utilities' kinds (host/HostMediaUtils.h).
+void MakeIntegerValue(int32_t number, VxValue* out) {
+  *out = MakeInteger(number);
+}
+void MakeSymbolValue(VxSymbol symbol, VxValue* out) {
+  *out = VxValue{kValueSymbol, 0, symbol};
+}
+bool MakeTextValue(const std::string& text, VxValue* out) {
+  *out = MakeText(text);
+  return out->type == kValueText;
+}
+bool ValueInteger(const VxValue& value, int32_t* out) {
+  if (value.type != kValueInteger) return false;
+  *out = static_cast<int32_t>(static_cast<uint32_t>(value.data));
+  return true;
+}
+bool ValueSymbol(const VxValue& value, VxSymbol* out) {
+  if (value.type != kValueSymbol) return false;
+  *out = static_cast<VxSymbol>(value.data);
+  return true;
+}
 
 bool IsMode(const std::string& text) {
   return text == kModeNormal || text == kModeFixed || text == kModeLockStep;

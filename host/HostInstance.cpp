@@ -4,7 +4,11 @@
 
 #include "host/HostDictionary.h"
 #include "host/HostFile.h"
+#include "host/HostMediaUtils.h"
+#ifdef _WIN32
 #include "host/SpriteView.h"
+#include "host/ZepBuilder.h"
+#endif
 
 namespace vrixhost {
 namespace {
@@ -106,6 +110,27 @@ VxStatus HostCallback::CreateObject(const VxGuid& clsid, const VxGuid& iid, void
     *out = static_cast<VxPathService*>(HostPathService::Create(hostPath));
     return VX_OK;
   }
+  if (VxGuidEqual(clsid, CLSID_VxMediaUtils)) {
+    if (VxGuidEqual(iid, IID_VxMediaUtils)) {
+      *out = static_cast<VxMediaUtils*>(HostMediaUtils::Create(&messages));
+    } else if (VxGuidEqual(iid, IID_VxMmValue)) {
+      *out = static_cast<VxMmValue*>(HostValues::Create());
+    } else if (VxGuidEqual(iid, IID_VxMmValueCoercion)) {
+      *out = static_cast<VxMmValueCoercion*>(HostCoercion::Create());
+    } else if (VxGuidEqual(iid, IID_VxMmList)) {
+      *out = static_cast<VxMmList*>(HostList::Create());
+    } else if (VxGuidEqual(iid, IID_VxMmLinearList)) {
+      *out = &HostList::Create()->linear;
+    } else {
+      return VX_E_NOINTERFACE;
+    }
+    return VX_OK;
+  }
+  if (VxGuidEqual(clsid, CLSID_VxHelpService)) {
+    if (!VxGuidEqual(iid, IID_VxHelpService)) return VX_E_NOINTERFACE;
+    *out = static_cast<VxHelpService*>(HostHelpService::Create(&helpTopics, printHelp));
+    return VX_OK;
+  }
 #ifdef _WIN32
   // The services with windows of their own.
   if (VxGuidEqual(clsid, CLSID_VxSpriteView)) {
@@ -122,6 +147,10 @@ VxStatus HostCallback::CreateObject(const VxGuid& clsid, const VxGuid& iid, void
     if (!VxGuidEqual(iid, IID_VxSystemDialogNotices)) return VX_E_NOINTERFACE;
     *out = static_cast<VxSystemDialogNotices*>(HostSystemDialogNotices::Create(&systemDialogs));
     return VX_OK;
+  }
+  {
+    const VxStatus status = CreateBuilderObject(this, clsid, iid, out);
+    if (status != VX_E_NOCLASS) return status;
   }
 #endif
   if (extraClasses) return extraClasses(clsid, iid, out);

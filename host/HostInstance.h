@@ -6,6 +6,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/AddressDialog.h"
@@ -49,6 +50,19 @@ struct HostCallback : VxHostCallback {
   // dialogs shown by plug-ins.
   AddressScript addressScript;
   SystemDialogLog systemDialogs;
+  // Dialog builder and the services around it. Help topics asked for and
+  // messages shown are recorded here; printHelp also prints each topic.
+  std::vector<int32_t> helpTopics;
+  bool printHelp = false;
+  std::vector<std::string> messages;
+  // The module of the builder's shared resources (the common file); null:
+  // the running program's own module.
+  void* commonFileModule = nullptr;
+  // The code page of the texts the builder is given; 0: the one of the
+  // host's language (VRIXHOST_LANGUAGE 1, Japanese: 932, else 1252).
+  int builderCodePage = 0;
+  // Every event the builder reported to a plug-in: type and item.
+  std::vector<std::pair<int32_t, int32_t>> builderEvents;
   // Classes beyond the built-in ones (dictionary service, file service).
   std::function<VxStatus(const VxGuid& clsid, const VxGuid& iid, void** out)> extraClasses;
 

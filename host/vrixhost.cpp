@@ -18,6 +18,9 @@ const vrixhost::Command kCommands[] = {
     {"gif-asset", "[--plugin=Kinetra.dll] [--address=TEXT] ASSET.txt",
      "edit an animated-GIF asset's properties in Kinetra's dialog, with a playing preview",
      vrixhost::RunGifAsset},
+    {"kinetra-dialog", "[--plugin=Kinetra.dll] [--language=N]",
+     "open Kinetra's asset properties dialog in the stand-in's builder, without an asset",
+     vrixhost::RunKinetraDialog},
     // New commands go here, one line each.
 };
 

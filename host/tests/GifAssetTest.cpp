@@ -12,7 +12,7 @@
 #include "host/GifAsset.h"
 #include "host/GifMedia.h"
 #include "host/HostInstance.h"
-#include "host/HostValue.h"
+#include "host/HostMediaUtils.h"
 #include "host/SpriteView.h"
 
 using namespace vrixhost;
@@ -92,7 +92,7 @@ class Asset : public testing::Test {
   void SetUp() override { live_ = LiveHostObjects(); }
   void TearDown() override {
     EXPECT_EQ(live_, LiveHostObjects());
-    EXPECT_EQ(0, LiveTextValues());
+    EXPECT_EQ(0, LiveHostValues());
   }
   static VxSymbol Id(VxAsset* a, uint32_t role) {
     VxSymbol id = 0;
@@ -115,18 +115,20 @@ TEST_F(Asset, PropertiesThroughItsOperationsAreLogged) {
   ReleaseHostValue(&v);
   ASSERT_EQ(VX_OK, a->ops->GetProperty(a, Id(a, VX_ASSET_PROP_FIXED_TEMPO), &v));
   int32_t n = -1;
-  EXPECT_TRUE(ValueInteger(v, &n));
+  ASSERT_EQ(kValueInteger, v.type);
+  n = static_cast<int32_t>(static_cast<uint32_t>(v.data));
   EXPECT_EQ(0, n);
   ASSERT_EQ(VX_OK, a->ops->GetProperty(a, Id(a, VX_ASSET_PROP_PLAYBACK_MODE), &v));
   VxSymbol mode = 0;
-  EXPECT_TRUE(ValueSymbol(v, &mode));
+  ASSERT_EQ(kValueSymbol, v.type);
+  mode = static_cast<VxSymbol>(v.data);
   EXPECT_EQ(InternSymbol("normal"), mode);
 
-  MakeSymbolValue(InternSymbol("fixed"), &v);
+  v = VxValue{kValueSymbol, 0, InternSymbol("fixed")};
   EXPECT_EQ(VX_OK, a->ops->SetProperty(a, Id(a, VX_ASSET_PROP_PLAYBACK_MODE), &v));
-  MakeSymbolValue(InternSymbol("sideways"), &v);
+  v = VxValue{kValueSymbol, 0, InternSymbol("sideways")};
   EXPECT_EQ(VX_E_INVALIDARG, a->ops->SetProperty(a, Id(a, VX_ASSET_PROP_PLAYBACK_MODE), &v));
-  MakeIntegerValue(12, &v);
+  v = MakeInteger(12);
   EXPECT_EQ(VX_OK, a->ops->SetProperty(a, Id(a, VX_ASSET_PROP_FIXED_TEMPO), &v));
   EXPECT_EQ(VX_E_INVALIDARG, a->ops->SetProperty(a, Id(a, VX_ASSET_PROP_FILE_NAME), &v));
   VxSymbol none = 0;
@@ -152,7 +154,7 @@ TEST_F(Asset, MediaFollowsTheFileName) {
   EXPECT_EQ(3, frames);
 
   VxValue v{};
-  ASSERT_TRUE(MakeTextValue(kStill, &v));
+  v = MakeText(kStill);
   ASSERT_EQ(VX_OK, a->ops->SetProperty(a, Id(a, VX_ASSET_PROP_FILE_NAME), &v));
   ReleaseHostValue(&v);
   ASSERT_EQ(VX_OK, a->ops->GetMediaSize(a, &w, &h));
@@ -161,7 +163,7 @@ TEST_F(Asset, MediaFollowsTheFileName) {
   EXPECT_EQ(4, h);
   EXPECT_EQ(1, frames);
 
-  ASSERT_TRUE(MakeTextValue(kData + "no-such.gif", &v));
+  v = MakeText(kData + "no-such.gif");
   ASSERT_EQ(VX_OK, a->ops->SetProperty(a, Id(a, VX_ASSET_PROP_FILE_NAME), &v));
   ReleaseHostValue(&v);
   w = h = frames = -7;

@@ -9,16 +9,18 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <memory>
 #include <new>
 #include <string>
 #include <vector>
 
-#include "plugin/assetprops/AssetDialogItems.h"
 #include "plugin/assetprops/MsgPool.h"
+#include "plugin/assetprops/OptionsDialog.h"
 #include "plugin/assetprops/PreviewFit.h"
 #include "plugin/assetprops/TavException.h"
 #include "plugin/assetprops/TavExceptionSupport.h"
 #include "plugin/assetprops/TavHelper.h"
+#include "plugin/assetprops/ZepItemWrapper.h"
 #include "plugin/frame/InterfaceObject.h"
 #include "plugin/frame/ModuleExports.h"
 
@@ -211,14 +213,33 @@ int32_t ModePosition(AssetAccess& a, VxSymbol mode) {
   return 1;  // an unknown mode shows as Normal
 }
 
+void* DialogWindow(const AssetOptionsObject* self);
+
+// Items are refreshed only while the builder's window is up: before it
+// runs, the builder reads every record and value when it starts.
+void Refresh(AssetOptionsObject* self, ZepItemWrapper& item) {
+  if (DialogWindow(self)) item.Refresh();
+}
+
+ZepItemWrapper& Need(AssetOptionsObject* self, int item) {
+  ZepItemWrapper* w = ItemWrapper(self, item);
+  if (!w) TavThrowNotInitialized("dialog item");
+  return *w;
+}
+
+template <class W>
+W& NeedAs(AssetOptionsObject* self, int item) {
+  W* w = dynamic_cast<W*>(&Need(self, item));
+  if (!w) throw CTavLogicError(VX_E_INVALIDARG, "dialog item kind");
+  return *w;
+}
+
 void UpdateInfoLines(AssetOptionsObject* self) {
-  DialogItems items(self);
-  int32_t w = 0, h = 0, frames = 0;
   VxAsset* asset = self->asset;
   if (!asset) TavThrowNotInitialized("asset");
+  int32_t w = 0, h = 0, frames = 0;
   const bool known = asset->ops->GetMediaSize(asset, &w, &h) == VX_OK &&
                      asset->ops->GetFrameCount(asset, &frames) == VX_OK;
-  char line[300];
   const struct {
     int item, format;
     int32_t value;
@@ -226,10 +247,11 @@ void UpdateInfoLines(AssetOptionsObject* self) {
                 {kItemWidth, kStrWidth, w},
                 {kItemHeight, kStrHeight, h}};
   for (const auto& l : lines) {
-    line[0] = '\0';
+    char line[300] = "";
     if (known) std::snprintf(line, sizeof line, Text(l.format).c_str(), static_cast<int>(l.value));
-    items.SetText(l.item, line);
-    items.Refresh(l.item);
+    ZepItemWrapper& item = Need(self, l.item);
+    item.SetText(line);
+    Refresh(self, item);
   }
 }
 
@@ -237,59 +259,56 @@ void SetRecordSize(AssetOptionsObject* self, ZepPropertyRecord* record, int32_t 
   if (!record) throw CTavInvalidArgument(VX_E_INVALIDARG, "SetRecordSize");
   record->width = w;
   record->height = h;
-  if (self->records && record >= self->records && record < self->records + kItemCount)
-    DialogItems(self).Refresh(static_cast<int>(record - self->records));
+  // The item shows it through its wrapper (which knows whether the
+  // builder's window is up yet).
+  for (int i = 0; self->wrappers && i < kItemCount; ++i)
+    if (self->wrappers[i] && self->wrappers[i]->record() == record)
+      Refresh(self, *self->wrappers[i]);
 }
 
 void FillItems(AssetOptionsObject* self) {
-  if (!self->records) TavThrowNotInitialized("dialog");
+  if (!self->wrappers) TavThrowNotInitialized("dialog");
   AssetAccess a(self);
-  DialogItems items(self);
   const int32_t linked = a.GetInteger(VX_ASSET_PROP_LINKED) != 0;
-  items.SetInteger(kItemLinked, linked);
-  items.SetInteger(kItemDirectToStage, a.GetInteger(VX_ASSET_PROP_DIRECT_TO_STAGE) != 0);
+  NeedAs<ZepItemCheckbox>(self, kItemLinked).SetChecked(linked != 0);
+  NeedAs<ZepItemCheckbox>(self, kItemDirectToStage)
+      .SetChecked(a.GetInteger(VX_ASSET_PROP_DIRECT_TO_STAGE) != 0);
   int32_t tempo = a.GetInteger(VX_ASSET_PROP_FIXED_TEMPO);
   if (tempo < 1) tempo = kDefaultTempo;
-  items.SetText(kItemTempoField, std::to_string(tempo));
-  items.SetText(kItemFileName, a.GetText(VX_ASSET_PROP_FILE_NAME));
+  Need(self, kItemTempoField).WriteInteger(tempo);
+  Need(self, kItemFileName).WriteString(a.GetText(VX_ASSET_PROP_FILE_NAME));
 
   const int32_t position = ModePosition(a, a.GetSymbol(VX_ASSET_PROP_PLAYBACK_MODE));
-  items.SetInteger(kItemTempoPopup, position);
+  NeedAs<ZepItemPopup>(self, kItemTempoPopup).Select(position);
   self->linked = static_cast<uint8_t>(linked);
   self->playbackMode = position - 1;
   self->fixedTempo = tempo;
 
-  items.SetText(kItemLinkLabel, Text(linked ? kStrLinkFile : kStrImport));
-  items.Enable(kItemTempoField, position == 2);
-  items.Enable(kItemTempoUnit, position - 1 == 1);
+  Need(self, kItemLinkLabel).SetTextNumber(linked ? kStrLinkFile : kStrImport);
+  Need(self, kItemTempoField).SetEnabled(position == 2);
+  Need(self, kItemTempoUnit).SetEnabled(position - 1 == 1);
 
-  const MMString* play = self->playing ? self->stopText : self->playText;
-  if (play) items.SetText(kItemPlayButton, play->c_str());
-  items.Enable(kItemPlayButton, self->previewAvailable != 0);
+  ZepItemWrapper& play = Need(self, kItemPlayButton);
+  play.SetTextNumber(self->playing ? kStrStop : kStrPlay);
+  play.SetEnabled(self->previewAvailable != 0);
 
-  // Sizes in dialog units. The preview view keeps its 160 x 120 pixels;
-  // the label that replaces it when there is none is given 80 x 60 units,
-  // about the same place.
-  const struct {
-    int item;
-    int32_t w, h;
-  } sizes[] = {{kItemFileName, 220, 12},  {kItemLinked, 78, 12},    {kItemDirectToStage, 90, 16},
-               {kItemFrameCount, 75, 10}, {kItemWidth, 75, 10},     {kItemHeight, 75, 10},
-               {kItemTempoUnit, 15, 12},  {kItemTempoPopup, 90, 12}};
-  for (const auto& s : sizes) SetRecordSize(self, &self->records[s.item], s.w, s.h);
-  if (!self->previewAvailable) SetRecordSize(self, &self->records[kItemPreviewView], 80, 60);
+  // Sizes in dialog units; the preview view keeps its 160 x 120 pixels, and
+  // the label that replaces it when there is none gets 80 x 60 units.
+  SetItemSizes(self);
+  if (!self->previewAvailable) Need(self, kItemPreviewView).SetSize(80, 60);
   for (int item : {kItemLinked, kItemDirectToStage, kItemTempoField, kItemFileName, kItemTempoPopup,
                    kItemLinkLabel, kItemTempoUnit, kItemPlayButton})
-    items.Refresh(item);
+    Refresh(self, Need(self, item));
 }
 
 // The preview view: the host's sprite view showing the asset's media, or
-// the centred label "Preview Not Available".
+// the centred label "Preview Not Available" (with Play disabled).
 void MakePreview(AssetOptionsObject* self) {
   ZepPropertyRecord& r = self->records[kItemPreviewView];
   r.widget = ZEP_WIDGET_PREVIEW;
   r.width = 160;
   r.height = 120;
+  r.view = nullptr;
   void* out = nullptr;
   VxHostCallback* host = HostOf(self);
   if (host->ops->CreateObject(host, &CLSID_VxSpriteView, &IID_VxSpriteView, &out) == VX_OK && out) {
@@ -304,82 +323,57 @@ void MakePreview(AssetOptionsObject* self) {
     view->ops->Release(view);
   }
   self->previewAvailable = 0;
-  self->noPreviewText = new MMString(kKinetraStrings, kStrNoPreview);
-  r.widget = ZEP_WIDGET_LABEL;
-  r.view = nullptr;
-  r.title = self->noPreviewText->c_str();
-  r.textStyle = ZEP_TEXT_CENTRED;
-  r.textStyle2 = ZEP_TEXT_SMALL;  // the label's flag 1
+  const ItemDescription label = {kItemLabel, kStrNoPreview, 1, ZEP_TEXT_CENTRED};
+  std::unique_ptr<ZepItemWrapper> w = MakeItemWrapper(*self->context, kItemPreviewView, label, &r);
+  w->Initialize();
+  delete self->wrappers[kItemPreviewView];
+  self->wrappers[kItemPreviewView] = w.release();
 }
 
-// Everything the dialog made, in reverse order; safe on a half-made dialog
-// and on one already freed.
+// Everything the dialog made; safe on a half-made dialog and on one already
+// freed.
 void FreeDialog(AssetOptionsObject* self) {
-  FreeDialogItems(self);
-  if (self->builderWindow) self->builderWindow->ops->Release(self->builderWindow);
-  self->builderWindow = nullptr;
-  if (self->optionsDialog) self->optionsDialog->ops->Release(self->optionsDialog);
-  self->optionsDialog = nullptr;
+  FreeOptionsDialog(self);
   if (self->spriteView) self->spriteView->ops->Release(self->spriteView);
   self->spriteView = nullptr;
-  delete self->noPreviewText;
-  self->noPreviewText = nullptr;
-  delete self->playText;
-  self->playText = nullptr;
-  delete self->stopText;
-  self->stopText = nullptr;
   if (self->supportHeld) TavReleaseExceptionSupport();
   self->supportHeld = 0;
 }
 
-void ShowDialog(AssetOptionsObject* self) {
+// 0, or a status the host's services gave (passed on unchanged).
+VxStatus ShowDialog(AssetOptionsObject* self) {
   VxHostCallback* host = HostOf(self);
   if (!host) TavThrowNotInitialized("host");
-  if (!self->asset) TavThrowNotInitialized("asset");
-  TavCheck(self->asset->ops->GetInfo(self->asset, self->info), "GetInfo");
+  if (!self->supportHeld) TavInitExceptionSupport(host, VxModuleHandle());
+  self->supportHeld = 1;
+  if (!self->asset) {
+    // Without an asset: the values a new asset would have, nothing to keep.
+    VxStatus status = StartOptionsDialog(self, host);
+    if (status != VX_OK) return status;
+    FillItemsWithoutAsset(self);
+    int32_t result = -1;
+    status = RunOptionsDialog(self, &result);
+    self->dialogRan = status == VX_OK;
+    return status;
+  }
+  VxStatus status = self->asset->ops->GetInfo(self->asset, self->info);
+  if (status != VX_OK) return status;
   self->infoSaved = 1;
   self->dialogRan = self->okPressed = self->playing = 0;
   self->linkTextChanged = self->linkedToggled = self->fileChanged = 0;
-  if (!self->supportHeld) TavInitExceptionSupport(host, VxModuleHandle());
-  self->supportHeld = 1;
 
-  if (!self->playText) self->playText = new MMString(kKinetraStrings, kStrPlay);
-  if (!self->stopText) self->stopText = new MMString(kKinetraStrings, kStrStop);
-  if (!self->optionsDialog) {
-    void* out = nullptr;
-    VxInstance* owner = self->owner;
-    const VxStatus got = owner->ops->QueryInterface(owner, &IID_VxOptionsDialog, &out);
-    if (got != VX_OK || !out) TavThrowInterfaceMissing("options dialog");
-    self->optionsDialog = static_cast<VxOptionsDialog*>(out);
-    TavCheck(self->optionsDialog->ops->Attach(self->optionsDialog, host,
-                                              reinterpret_cast<VxAssetOptions*>(self)),
-             "Attach");
-  }
-  if (!self->builderWindow) {
-    ITavHelper<ZepDialogBuilder> builder(host);
-    const MMString title(kKinetraStrings, kStrTitle);
-    const ZepWindowRecord record = {title.c_str(), 400, 400, 40, 2, 0, 1};
-    ZepBuilderWindow* window = nullptr;
-    const VxStatus made = builder->ops->CreateWindow(builder.get(), &record, &window);
-    if (made != VX_OK) throw CTavRuntimeError(made, "CreateWindow");
-    if (!window) throw CTavRuntimeError(VX_E_OUTOFMEMORY, "CreateWindow");
-    self->builderWindow = window;
-  }
-
-  TavCheck(BuildDialogItems(self), "BuildDialogItems");
+  status = StartOptionsDialog(self, host);
+  if (status != VX_OK) return status;
   MakePreview(self);
-  TavCheck(
-      self->builderWindow->ops->Attach(
-          self->builderWindow, reinterpret_cast<VxUnknown*>(self->optionsDialog), self->records),
-      "Attach");
   FillItems(self);
   UpdateInfoLines(self);
 
   int32_t result = -1;
-  const VxStatus ran = self->builderWindow->ops->RunModal(self->builderWindow, kItemCount, &result);
-  if (ran != VX_OK) throw CTavRuntimeError(ran, "RunModal");
+  status = RunOptionsDialog(self, &result);
+  if (status != VX_OK) return status;
   self->dialogRan = 1;
   self->okPressed = result == kItemOk;
+  return VX_OK;
 }
 
 // ---------------------------------------------------------------------------
@@ -398,12 +392,12 @@ void Revert(AssetOptionsObject* self) {
 
 void Apply(AssetOptionsObject* self) {
   AssetAccess a(self);
-  DialogItems items(self);
   if (self->fileChanged || self->linkTextChanged || self->linkedToggled) {
-    a.SetText(VX_ASSET_PROP_FILE_NAME, items.GetText(kItemFileName));
-    if (self->linkedToggled) a.SetInteger(VX_ASSET_PROP_LINKED, items.GetInteger(kItemLinked));
+    a.SetText(VX_ASSET_PROP_FILE_NAME, Need(self, kItemFileName).ReadString());
+    if (self->linkedToggled) a.SetInteger(VX_ASSET_PROP_LINKED, self->linked);
   }
-  a.SetInteger(VX_ASSET_PROP_DIRECT_TO_STAGE, items.GetInteger(kItemDirectToStage));
+  a.SetInteger(VX_ASSET_PROP_DIRECT_TO_STAGE,
+               NeedAs<ZepItemCheckbox>(self, kItemDirectToStage).Checked() ? 1 : 0);
   const int32_t mode = self->playbackMode >= 0 && self->playbackMode < 3 ? self->playbackMode : 0;
   a.SetSymbol(VX_ASSET_PROP_PLAYBACK_MODE, a.Symbol(kPlaybackModeTexts[mode]));
   if (mode == 1) a.SetInteger(VX_ASSET_PROP_FIXED_TEMPO, self->fixedTempo);
@@ -420,7 +414,9 @@ VxStatus VXAPI OpAttach(VxAssetOptions* self, VxAsset* asset) {
 VxStatus VXAPI OpShowDialog(VxAssetOptions* self, void*) {
   AssetOptionsObject* o = Self(self);
   HCURSOR previous = SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)));
-  const VxStatus status = Guarded(o, [o] { ShowDialog(o); });
+  VxStatus shown = VX_OK;
+  VxStatus status = Guarded(o, [o, &shown] { shown = ShowDialog(o); });
+  if (status == VX_OK) status = shown;
   SetCursor(previous);
   // A dialog that did not run leaves nothing behind but the saved block.
   if (status != VX_OK) FreeDialog(o);
@@ -489,9 +485,12 @@ VxStatus VXAPI OpReserved(VxAssetOptions*) {
 VxStatus VXAPI OpSetItemSize(VxAssetOptions* self, void* wrapper, int32_t w, int32_t h) {
   AssetOptionsObject* o = Self(self);
   return Guarded(o, [o, wrapper, w, h] {
-    const int item = ItemOfWrapper(o, wrapper);
-    if (item < 0) throw CTavInvalidArgument(VX_E_INVALIDARG, "SetItemSize");
-    SetRecordSize(o, &o->records[item], w, h);
+    ZepItemWrapper* item = static_cast<ZepItemWrapper*>(wrapper);
+    bool ours = false;
+    for (int i = 0; i < kItemCount && o->wrappers; ++i) ours = ours || o->wrappers[i] == item;
+    if (!ours) throw CTavInvalidArgument(VX_E_INVALIDARG, "SetItemSize");
+    item->SetSize(w, h);
+    Refresh(o, *item);
   });
 }
 
@@ -535,9 +534,8 @@ const VxAssetOptionsOps kAssetOptionsOps = {
 void TavReloadFile(AssetOptionsObject* self) {
   self->linkTextChanged = 0;
   if (self->optionsDialog) self->optionsDialog->ops->StopPreview(self->optionsDialog);
-  DialogItems items(self);
   AssetAccess a(self);
-  a.SetText(VX_ASSET_PROP_FILE_NAME, items.GetText(kItemFileName));
+  a.SetText(VX_ASSET_PROP_FILE_NAME, Need(self, kItemFileName).ReadString());
   self->fileChanged = 1;
   VxPlayer* player = nullptr;
   if (self->asset->ops->GetPlayer(self->asset, &player) == VX_OK && player) {
@@ -545,13 +543,13 @@ void TavReloadFile(AssetOptionsObject* self) {
     TavCheck(held->ops->Reset(held.get()), "Reset");
   }
   if (self->spriteView) self->spriteView->ops->Refresh(self->spriteView);
-  for (int item = 0; item < kItemCount; ++item) items.Refresh(item);
+  for (int item = 0; item < kItemCount; ++item)
+    if (ZepItemWrapper* w = ItemWrapper(self, item)) Refresh(self, *w);
   UpdateInfoLines(self);
 }
 
 void TavBrowse(AssetOptionsObject* self) {
-  DialogItems items(self);
-  std::string current = items.GetText(kItemFileName);
+  const std::string current = Need(self, kItemFileName).ReadString();
   std::vector<char> file(kBrowseBufferChars, '\0');
   std::strncpy(file.data(), current.c_str(), file.size() - 1);
   const std::string title = Text(kStrOpenTitle);
@@ -584,25 +582,24 @@ void TavBrowse(AssetOptionsObject* self) {
   }
   if (notices.get()) notices.get()->ops->AfterSystemDialog(notices.get());
   if (!chosen) return;
-  items.SetText(kItemFileName, file.data());
-  items.Refresh(kItemFileName);
+  Need(self, kItemFileName).WriteString(file.data());
+  Refresh(self, Need(self, kItemFileName));
   TavReloadFile(self);
 }
 
 void TavInternetAddress(AssetOptionsObject* self) {
-  DialogItems items(self);
   HostObject<VxAddressDialog> dialog(HostOf(self), CLSID_VxAddressDialog, IID_VxAddressDialog);
   if (!dialog.get()) TavThrowInterfaceMissing("address dialog");
   std::vector<char> address(VX_ADDRESS_MAX_CHARS, '\0');
-  std::strncpy(address.data(), items.GetText(kItemFileName).c_str(), address.size() - 1);
+  std::strncpy(address.data(), Need(self, kItemFileName).ReadString().c_str(), address.size() - 1);
   const VxStatus status = dialog.get()->ops->AskAddress(
       dialog.get(), DialogWindow(self), address.data(), static_cast<uint32_t>(address.size()));
   if (status == VX_E_CANCELLED) return;
   TavCheck(status, "AskAddress");
   address.back() = '\0';
   if (!address[0]) return;
-  items.SetText(kItemFileName, address.data());
-  items.Refresh(kItemFileName);
+  Need(self, kItemFileName).WriteString(address.data());
+  Refresh(self, Need(self, kItemFileName));
   TavReloadFile(self);
 }
 

@@ -3,6 +3,7 @@
 // host's part; the interface objects carry the state.
 #include "plugin/assetprops/AssetOptions.h"
 #include "plugin/assetprops/KinetraObjects.h"
+#include "plugin/assetprops/OptionsDialog.h"
 #include "plugin/frame/InterfaceObject.h"
 #include "plugin/frame/ModuleExports.h"
 
@@ -15,29 +16,7 @@ VxStatus VXAPI FinalizeOptions(VxInstance*) {
   return VX_OK;
 }
 
-// The operations after the common three arrive with the dialog and the
-// asset exchange; until then each request is refused.
-template <class Self, class... Args>
-VxStatus VXAPI NotYet(Self*, Args...) {
-  return VX_E_INVALIDARG;
-}
-
 }  // namespace
-
-extern const VxOptionsDialogOps kOptionsDialogOps;
-const VxOptionsDialogOps kOptionsDialogOps = {
-    VX_UNKNOWN_ENTRIES(VxOptionsDialog, kOptionsDialogOps),
-    NotYet<VxOptionsDialog, const VxGuid*, const ZepEvent*, void*>,
-    NotYet<VxOptionsDialog, VxHostCallback*, VxAssetOptions*>,
-    NotYet<VxOptionsDialog, int32_t>,
-    NotYet<VxOptionsDialog, int32_t>,
-    NotYet<VxOptionsDialog>,
-    NotYet<VxOptionsDialog>,
-    NotYet<VxOptionsDialog>,
-    NotYet<VxOptionsDialog>,
-    NotYet<VxOptionsDialog>,
-    NotYet<VxOptionsDialog>,
-};
 
 namespace {
 

@@ -28,7 +28,6 @@ struct AssetOptionsObject {
   DialogContext* context;      // what the wrappers share (host interfaces, symbols)
   MMString* playText;          // "Play" (3)
   MMString* stopText;          // "Stop" (23)
-  MMString* noPreviewText;     // "Preview Not Available" (35), when the host has no sprite view
   VxSpriteView* spriteView;    // the preview, one reference; null without one
   uint8_t infoSaved;           // info holds the block taken at dialog start
   uint8_t supportHeld;         // the exception support is initialised for this dialog

@@ -703,7 +703,7 @@ enum : uint32_t {
 // One item's properties as the builder reads them. The plug-in owns the
 // records and every text they point at for as long as the window lives; the
 // builder reads them when the dialog starts and when an item is refreshed.
-// Sizes are dialog units, except the preview view's, which is pixels.
+// Sizes are dialog units.
 struct ZepPropertyRecord {
   int32_t widget;          // ZEP_WIDGET_*
   const char* titleField;  // "title": the field the text is shown from

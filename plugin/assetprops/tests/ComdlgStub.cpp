@@ -3,6 +3,7 @@
 #define STUB_COMDLG_API __declspec(dllexport)
 #include "plugin/assetprops/tests/ComdlgStub.h"
 
+#include <cderr.h>
 #include <commdlg.h>
 
 #include <cstring>
