@@ -81,7 +81,8 @@ int main(int argc, char** argv) {
       Command(dialog, c, EN_KILLFOCUS);
     } else if (std::strcmp(action, "show") == 0) {
       char text[1100] = "";
-      GetWindowTextA(c, text, sizeof text);
+      // Of another program, GetWindowText gives only a caption: ask the control.
+      SendMessageA(c, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
       std::printf("%s\n", text);
     } else {
       std::fprintf(stderr, "dialogpoke: unknown action \"%s\"\n", action);
