@@ -612,21 +612,3 @@ VxStatus AssetOptionsInternetAddress(AssetOptionsObject* self) {
 VxStatus AssetOptionsReloadFile(AssetOptionsObject* self) {
   return Guarded(self, [self] { TavReloadFile(self); });
 }
-
-// ---------------------------------------------------------------------------
-// Showing an exception.
-
-void TavShowException(const CTavException& e, void* window) {
-  if (e.suppressed()) return;
-  // The message pools of the exception texts are not among Kinetra's
-  // resources; their lookups give the placeholder text.
-  MsgPool pool(VxModuleHandle());
-  std::string caption = pool.GetString("CTavExceptionNames", 1, false);
-  std::string body = pool.GetString("CTavExceptionStrings", 1, false);
-  char line[600];
-  std::snprintf(line, sizeof line, "\n%s: %s\n%s%s%s\nStatus 0x%08X", e.KindName(), e.context(),
-                e.text(), e.detail()[0] ? "\n" : "", e.detail(), static_cast<unsigned>(e.status()));
-  body += line;
-  MessageBoxA(static_cast<HWND>(window), body.c_str(), caption.c_str(),
-              MB_OK | MB_ICONERROR | MB_TASKMODAL);
-}

@@ -22,7 +22,3 @@ VxStatus AssetOptionsReloadFile(AssetOptionsObject* self);
 void TavBrowse(AssetOptionsObject* self);
 void TavInternetAddress(AssetOptionsObject* self);
 void TavReloadFile(AssetOptionsObject* self);
-
-// Shows an exception of the family in a message box (nothing when it is
-// suppressed). `window`: the owner, an HWND or null.
-void TavShowException(const class CTavException& e, void* window);

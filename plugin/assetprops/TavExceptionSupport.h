@@ -24,3 +24,7 @@ int32_t TavExceptionSupportCount();
 void* TavEmergencyBlock();
 // Whether the fatal-error handler is the one installed.
 bool TavFatalHandlerInstalled();
+
+// Shows an exception of the family in a message box, nothing when it is
+// suppressed. `window`: the box's owner, an HWND or null.
+void TavShowException(const class CTavException& e, void* window);

@@ -6,6 +6,9 @@
 
 #include <exception>
 #include <string>
+#include <thread>
+
+#include "plugin/assetprops/TavException.h"
 
 #include "plugin/assetprops/TavExceptionSupport.h"
 
@@ -94,6 +97,46 @@ TEST(TavExceptionSupport, FatalErrorShowsItsBoxAndEndsTheProcess) {
   ASSERT_NE(nullptr, box);
   EXPECT_EQ(kTavFatalErrorText, text);
   EXPECT_EQ(3u, code);
+}
+
+}  // namespace
+
+namespace {
+
+// A message box of this process shown within `ms`: its text, closed; empty
+// when none came.
+std::string TakeBox(int ms) {
+  for (int i = 0; i < ms / 10; ++i) {
+    HWND w = nullptr;
+    while ((w = FindWindowExA(nullptr, w, "#32770", nullptr)) != nullptr) {
+      DWORD pid = 0;
+      GetWindowThreadProcessId(w, &pid);
+      if (pid != GetCurrentProcessId() || !IsWindowVisible(w)) continue;
+      char text[1024] = "";
+      GetDlgItemTextA(w, 0xFFFF, text, sizeof text);
+      PostMessageA(w, WM_COMMAND, IDOK, 0);
+      return text;
+    }
+    Sleep(10);
+  }
+  return std::string();
+}
+
+TEST(TavShowException, ShowsTheExceptionUnlessSuppressed) {
+  CTavBadException e(VX_E_INTERFACEMISSING, kTavInterfaceMissing, "ZepDialogBuilder");
+  std::string shown;
+  std::thread closer([&] { shown = TakeBox(5000); });
+  TavShowException(e, nullptr);
+  closer.join();
+  EXPECT_NE(std::string::npos, shown.find("Interface Missing!")) << shown;
+  EXPECT_NE(std::string::npos, shown.find("ZepDialogBuilder")) << shown;
+  EXPECT_NE(std::string::npos, shown.find("0x80040014")) << shown;
+
+  e.Suppress();
+  std::thread watcher([&] { shown = TakeBox(500); });
+  TavShowException(e, nullptr);  // returns at once
+  watcher.join();
+  EXPECT_EQ("", shown);
 }
 
 }  // namespace
