@@ -1,0 +1,4 @@
+// A module that only carries resources.
+int ResourceOnlyModule() {
+  return 0;
+}
