@@ -354,6 +354,7 @@ VxStatus ShowDialog(AssetOptionsObject* self) {
     int32_t result = -1;
     status = RunOptionsDialog(self, &result);
     self->dialogRan = status == VX_OK;
+    self->okPressed = self->dialogRan && result == kItemOk;
     return status;
   }
   VxStatus status = self->asset->ops->GetInfo(self->asset, self->info);
@@ -427,6 +428,7 @@ VxStatus VXAPI OpFinish(VxAssetOptions* self, int32_t, int32_t* result) {
   AssetOptionsObject* o = Self(self);
   int32_t written = 0;
   const VxStatus status = Guarded(o, [o, &written] {
+    if (!o->asset) return;  // nothing to write or put back
     if (o->dialogRan && o->okPressed) {
       Apply(o);
       written = 2;
