@@ -413,4 +413,47 @@ TEST_F(AssetDialog, RefusedServicesEndTheShowWithTheirStatus) {
   for (const std::string& set : asset_->Sets()) EXPECT_EQ("set info", set);
 }
 
+// The operations that need no dialog, through the module's table.
+TEST_F(AssetDialog, OperationsWithoutTheDialog) {
+  MakeAsset(kThreeFrames);
+  VxAssetOptions* o = options();
+  ASSERT_EQ(VX_OK, o->ops->Attach(o, asset_));
+  const int32_t bounds[4] = {0, 0, 160, 120};
+  int32_t rect[4] = {};
+  ASSERT_EQ(VX_OK, o->ops->FitPreview(o, 400, 100, bounds, rect));
+  EXPECT_EQ((std::vector<int32_t>{0, 40, 160, 80}), std::vector<int32_t>(rect, rect + 4));
+  EXPECT_EQ(VX_E_INVALIDARG, o->ops->FitPreview(o, 400, 100, bounds, nullptr));
+
+  // Paint background: white on a Win32 drawing context, nothing on another.
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = CreateBitmap(8, 8, 1, 32, nullptr);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  PatBlt(dc, 0, 0, 8, 8, BLACKNESS);
+  VxDrawingContext other{7, dc};
+  EXPECT_EQ(VX_OK, o->ops->PaintBackground(o, 0, 0, 8, 8, &other));
+  EXPECT_EQ(RGB(0, 0, 0), GetPixel(dc, 3, 3));
+  VxDrawingContext win32{VX_DRAWING_WIN32, dc};
+  EXPECT_EQ(VX_OK, o->ops->PaintBackground(o, 2, 1, 6, 5, &win32));  // top, left, bottom, right
+  EXPECT_EQ(RGB(255, 255, 255), GetPixel(dc, 1, 2));
+  EXPECT_EQ(RGB(255, 255, 255), GetPixel(dc, 4, 5));
+  EXPECT_EQ(RGB(0, 0, 0), GetPixel(dc, 5, 5));  // right and bottom are outside
+  EXPECT_EQ(RGB(0, 0, 0), GetPixel(dc, 0, 2));
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+
+  // Playback mode: the three symbols, nothing else.
+  EXPECT_EQ(VX_OK, o->ops->SetPlaybackMode(o, 2));
+  EXPECT_EQ(VX_OK, o->ops->SetPlaybackMode(o, 1));
+  EXPECT_EQ(VX_E_INVALIDARG, o->ops->SetPlaybackMode(o, 3));
+  EXPECT_EQ(VX_OK, o->ops->Reserved8(o));
+  // Without a dialog there is nothing to fill and nothing to put back.
+  EXPECT_EQ(VX_OK, o->ops->Revert(o));
+  EXPECT_EQ((std::vector<std::string>{"set playbackMode lockStep", "set playbackMode fixed"}),
+            asset_->Sets());
+  int32_t result = -1;
+  EXPECT_EQ(VX_OK, o->ops->Finish(o, 1, &result));
+  EXPECT_EQ(0, result);
+}
+
 }  // namespace
