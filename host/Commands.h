@@ -28,6 +28,10 @@ int RunGifExport(int argc, char** argv);
 extern const toolcli::Help kGifOptionsHelp;
 int RunGifOptions(int argc, char** argv);
 
+// vrixhost gif-asset [--plugin=Kinetra.dll] [--address=TEXT] ASSET.txt
+extern const toolcli::Help kGifAssetHelp;
+int RunGifAsset(int argc, char** argv);
+
 // vrixhost kinetra-dialog [--plugin=Kinetra.dll] [--language=N]
 extern const toolcli::Help kKinetraDialogHelp;
 int RunKinetraDialog(int argc, char** argv);

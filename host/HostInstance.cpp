@@ -6,6 +6,7 @@
 #include "host/HostFile.h"
 #include "host/HostMediaUtils.h"
 #ifdef _WIN32
+#include "host/SpriteView.h"
 #include "host/ZepBuilder.h"
 #endif
 
@@ -56,6 +57,8 @@ VxStatus VXAPI InstanceQuery(VxInstance* self, const VxGuid* iid, void** out) {
   HostInstance* host = HostInstance::FromInstance(self);
   if (!host || !iid || !out) return VX_E_INVALIDARG;
   ++host->queries;
+  for (const VxGuid& refused : host->refusedInterfaces)
+    if (VxGuidEqual(*iid, refused)) return *out = nullptr, VX_E_NOINTERFACE;
   return host->GetInterface(*iid, out);
 }
 uint32_t VXAPI InstanceAddRef(VxInstance* self) {
@@ -85,6 +88,8 @@ VxStatus HostCallback::CreateObject(const VxGuid& clsid, const VxGuid& iid, void
   ++creations;
   *out = nullptr;
   if (Fires(failCreateIn)) return VX_E_OUTOFMEMORY;
+  for (const VxGuid& refused : refusedClasses)
+    if (VxGuidEqual(clsid, refused)) return VX_E_NOCLASS;
   if (VxGuidEqual(clsid, CLSID_VxDictionaryService)) {
     if (!VxGuidEqual(iid, IID_VxDictionaryService)) return VX_E_NOINTERFACE;
     *out = static_cast<VxDictionaryService*>(HostDictionaryService::Create());
@@ -127,6 +132,22 @@ VxStatus HostCallback::CreateObject(const VxGuid& clsid, const VxGuid& iid, void
     return VX_OK;
   }
 #ifdef _WIN32
+  // The services with windows of their own.
+  if (VxGuidEqual(clsid, CLSID_VxSpriteView)) {
+    if (!VxGuidEqual(iid, IID_VxSpriteView)) return VX_E_NOINTERFACE;
+    *out = static_cast<VxSpriteView*>(HostSpriteView::Create());
+    return VX_OK;
+  }
+  if (VxGuidEqual(clsid, CLSID_VxAddressDialog)) {
+    if (!VxGuidEqual(iid, IID_VxAddressDialog)) return VX_E_NOINTERFACE;
+    *out = static_cast<VxAddressDialog*>(HostAddressDialog::Create(&addressScript));
+    return VX_OK;
+  }
+  if (VxGuidEqual(clsid, CLSID_VxSystemDialogNotices)) {
+    if (!VxGuidEqual(iid, IID_VxSystemDialogNotices)) return VX_E_NOINTERFACE;
+    *out = static_cast<VxSystemDialogNotices*>(HostSystemDialogNotices::Create(&systemDialogs));
+    return VX_OK;
+  }
   {
     const VxStatus status = CreateBuilderObject(this, clsid, iid, out);
     if (status != VX_E_NOCLASS) return status;

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "host/AddressDialog.h"
 #include "host/HostAllocator.h"
 #include "host/HostObject.h"
 #include "host/PaletteReaders.h"
@@ -43,6 +44,12 @@ struct HostCallback : VxHostCallback {
   // palette readers the reader registry lists.
   std::string hostPath;
   std::vector<PaletteFileKind> paletteReaders = AllPaletteReaders();
+  // Classes CreateObject refuses with VX_E_NOCLASS, as a host without them.
+  std::vector<VxGuid> refusedClasses;
+  // The address-input dialog's scripted answer, and the notices of system
+  // dialogs shown by plug-ins.
+  AddressScript addressScript;
+  SystemDialogLog systemDialogs;
   // Dialog builder and the services around it. Help topics asked for and
   // messages shown are recorded here; printHelp also prints each topic.
   std::vector<int32_t> helpTopics;
@@ -87,6 +94,8 @@ class HostInstance {
   int addRefs = 0;
   int releases = 0;
   int queries = 0;
+  // Interfaces the instance's query-interface refuses with VX_E_NOINTERFACE.
+  std::vector<VxGuid> refusedInterfaces;
   // Net references plug-in objects hold on the instance.
   int Held() const { return addRefs - releases; }
 

@@ -100,6 +100,9 @@ struct BuilderWindow : ZepBuilderWindow {
   void ApplyValue(int i);
   void FillPopup(int i);
   VxStatus ReadValue(int i, VxValue* out);
+  // Keeps what every control shows as its value, for reading after the
+  // dialog's controls have gone.
+  void KeepValues();
   void Close();
   INT_PTR Command(int id, int code);
 };
@@ -254,6 +257,7 @@ VxStatus VXAPI BwSetItemValue(ZepBuilderWindow* self, int32_t item, VxSymbol kin
 VxStatus VXAPI BwEndModal(ZepBuilderWindow* self, int32_t item) {
   BuilderWindow* w = static_cast<BuilderWindow*>(self);
   if (!w->dialog) return VX_E_INVALIDARG;
+  w->KeepValues();
   EndDialog(w->dialog, item);
   return VX_OK;
 }
@@ -312,7 +316,10 @@ void BuilderWindow::Close() {
   if (cancel >= 0) Notify(ZEP_EVENT_ITEM_CLICKED, cancel);
   // The plug-in normally ends the dialog on its cancel button; if it did
   // not, closing the window still ends it.
-  if (dialog && running) EndDialog(dialog, cancel);
+  if (dialog && running) {
+    KeepValues();
+    EndDialog(dialog, cancel);
+  }
 }
 
 INT_PTR BuilderWindow::Command(int id, int code) {
@@ -475,6 +482,8 @@ void BuilderWindow::CreateControls() {
       updating = false;
     }
     if (r.widget == ZEP_WIDGET_POPUP) FillPopup(i);
+    // A preview with a sprite view: the view draws in the preview's window.
+    if (r.widget == ZEP_WIDGET_PREVIEW && r.view) r.view->ops->AttachWindow(r.view, c);
     EnableWindow(c, (r.flags & ZEP_PROP_ENABLED) != 0);
     ApplyValue(i);
   }
@@ -559,6 +568,14 @@ void BuilderWindow::ApplyValue(int i) {
   // Shown; what the control holds is the value from now on.
   ReleaseHostValue(&it.pending);
   if (Widget(i) == ZEP_WIDGET_EDIT) it.dirty = false;
+}
+
+void BuilderWindow::KeepValues() {
+  for (int i = 0; i < count && size_t(i) < items.size(); ++i) {
+    if (!items[i].hwnd || items[i].pending.type != kValueVoid) continue;
+    VxValue v;
+    if (ReadValue(i, &v) == VX_OK) items[i].pending = v;
+  }
 }
 
 VxStatus BuilderWindow::ReadValue(int i, VxValue* out) {

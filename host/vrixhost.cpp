@@ -12,6 +12,7 @@ const vrixhost::Command kCommands[] = {
     {"classes", &vrixhost::kClassesHelp, vrixhost::RunClasses},
     {"gif-export", &vrixhost::kGifExportHelp, vrixhost::RunGifExport},
     {"gif-options", &vrixhost::kGifOptionsHelp, vrixhost::RunGifOptions},
+    {"gif-asset", &vrixhost::kGifAssetHelp, vrixhost::RunGifAsset},
     {"kinetra-dialog", &vrixhost::kKinetraDialogHelp, vrixhost::RunKinetraDialog},
     // New commands go here, one line each.
 };

@@ -28,6 +28,9 @@ struct AssetOptionsObject {
   DialogContext* context;      // what the wrappers share (host interfaces, symbols)
   MMString* playText;          // "Play" (3)
   MMString* stopText;          // "Stop" (23)
+  VxSpriteView* spriteView;    // the preview, one reference; null without one
+  uint8_t infoSaved;           // info holds the block taken at dialog start
+  uint8_t supportHeld;         // the exception support is initialised for this dialog
   uint8_t dialogRan;
   uint8_t okPressed;
   uint8_t playing;

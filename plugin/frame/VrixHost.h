@@ -158,6 +158,10 @@ inline constexpr VxGuid CLSID_VxSpriteView = {
     0x6C2F4D80, 0x3E5F, 0x4071, {0xAC, 0xBD, 0x2E, 0x3F, 0x40, 0x51, 0x62, 0x73}};
 inline constexpr VxGuid IID_VxSpriteView = {
     0x7D305E91, 0x4F60, 0x4182, {0xBD, 0xCE, 0x3F, 0x40, 0x51, 0x62, 0x73, 0x84}};
+inline constexpr VxGuid CLSID_VxSystemDialogNotices = {
+    0xB3D1E5A2, 0x7F40, 0x4C19, {0x8D, 0x62, 0x1A, 0xE7, 0x3C, 0x95, 0x04, 0xF8}};
+inline constexpr VxGuid IID_VxSystemDialogNotices = {
+    0x2E84C7D9, 0x61AB, 0x4F35, {0xA0, 0x7E, 0xC4, 0x19, 0x5D, 0x8B, 0x32, 0x6F}};
 inline constexpr VxGuid IID_VxAsset = {
     0x8E416FA2, 0x5071, 0x4293, {0x8E, 0xDF, 0x40, 0x51, 0x62, 0x73, 0x84, 0x95}};
 inline constexpr VxGuid IID_VxPlayer = {
@@ -544,15 +548,49 @@ struct VxAddressDialog {
 };
 
 struct VxAsset;
+struct VxAssetOptions;
 
+// A drawing context the host hands to a plug-in's painting operations.
+enum : uint32_t {
+  VX_DRAWING_WIN32 = 1,  // `handle` is a Win32 device context (HDC)
+};
+struct VxDrawingContext {
+  uint32_t kind;  // VX_DRAWING_*
+  void* handle;
+};
+
+// The preview of an asset's media in a dialog. The view draws the media's
+// current frame; the asset's player moves it on. A client, when given, places
+// the picture in the view (its fit-preview operation) and paints the view's
+// background (its paint-background operation).
 struct VxSpriteView;
 struct VxSpriteViewOps {
   VX_UNKNOWN_OPS(VxSpriteView);
+  // Shows the asset's media in a view of width x height pixels.
   VxStatus(VXAPI* ShowMedia)(VxSpriteView* self, VxAsset* asset, int32_t width, int32_t height);
+  // Draws again, after the asset's media or frame changed.
   VxStatus(VXAPI* Refresh)(VxSpriteView* self);
+  // Client may be null (then the picture is centred, scaled down to fit, on
+  // white). Not add-referenced: the client outlives the view's dialog.
+  VxStatus(VXAPI* SetClient)(VxSpriteView* self, VxAssetOptions* client);
+  // The dialog builder hands the view the window it placed for the preview:
+  // the view draws in it from then on (until the window is destroyed).
+  VxStatus(VXAPI* AttachWindow)(VxSpriteView* self, void* window);
 };
 struct VxSpriteView {
   const VxSpriteViewOps* ops;
+};
+
+// The host is told before and after a plug-in shows a system dialog (such as
+// the open-file dialog), so that it can keep its own windows out of the way.
+struct VxSystemDialogNotices;
+struct VxSystemDialogNoticesOps {
+  VX_UNKNOWN_OPS(VxSystemDialogNotices);
+  VxStatus(VXAPI* BeforeSystemDialog)(VxSystemDialogNotices* self);
+  VxStatus(VXAPI* AfterSystemDialog)(VxSystemDialogNotices* self);
+};
+struct VxSystemDialogNotices {
+  const VxSystemDialogNoticesOps* ops;
 };
 
 // ---------------------------------------------------------------------------
@@ -580,6 +618,25 @@ enum : uint32_t {
 };
 
 constexpr uint32_t VX_ASSET_INFO_SIZE = 1068;
+constexpr uint32_t VX_ASSET_NAME_CHARS = 1024;  // a file name or address, with its NUL
+
+// The asset's information block: what an asset is made of when a dialog
+// starts, so that Cancel can put it back.
+struct VxAssetInfo {
+  uint32_t version;        // VX_ASSET_INFO_VERSION
+  uint32_t linked;         // 0/1
+  uint32_t directToStage;  // 0/1
+  VxSymbol playbackMode;
+  int32_t fixedTempo;
+  int32_t width;  // of the media, 0 when it could not be read
+  int32_t height;
+  int32_t frameCount;
+  uint32_t reserved[3];
+  char fileName[VX_ASSET_NAME_CHARS];  // file name or address, NUL-terminated
+};
+constexpr uint32_t VX_ASSET_INFO_VERSION = 1;
+static_assert(sizeof(VxAssetInfo) == VX_ASSET_INFO_SIZE, "the information block is 1068 bytes");
+static_assert(offsetof(VxAssetInfo, fileName) == 44, "the name follows eleven words");
 
 struct VxAssetOps {
   VX_UNKNOWN_OPS(VxAsset);
@@ -659,7 +716,11 @@ struct ZepPropertyRecord {
   int32_t textStyle;   // ZEP_TEXT_LEFT, _RIGHT, _CENTRED; 0: the widget's own
   int32_t textStyle2;  // ZEP_TEXT_SMALL or 0
   VxMmList* list;      // a pop-up's entries (text values); not owned by the builder
-  int32_t reserved[2];
+  // A preview view's sprite view (ZEP_WIDGET_PREVIEW): the builder hands it
+  // the preview's window (VxSpriteView::AttachWindow). Not owned by the
+  // builder.
+  VxSpriteView* view;
+  int32_t reserved;
 };
 
 enum : int32_t {
@@ -889,5 +950,6 @@ static_assert(sizeof(VxInstance) == 12, "the host's part of an instance is three
 static_assert(sizeof(ZepWindowRecord) == 28, "a builder window record is seven words");
 static_assert(sizeof(ZepPropertyRecord) == 52, "a builder property record is 52 bytes");
 static_assert(offsetof(ZepPropertyRecord, list) == 40, "property record layout");
+static_assert(offsetof(ZepPropertyRecord, view) == 44, "property record layout");
 static_assert(sizeof(ZepEvent) == 8, "a builder event is two words");
 #endif
