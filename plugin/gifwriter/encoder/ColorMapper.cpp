@@ -8,9 +8,21 @@
 
 namespace gif {
 
-ColorMapCache::ColorMapCache(const PaletteSpec* palette)
-    : m_Palette(palette), m_CellAnswers(kCells, nullptr) {
+ColorMapCache::ColorMapCache(const PaletteSpec* palette, uint64_t expectedLookups)
+    : m_Palette(palette), m_bGrid(expectedLookups >= kGridFromLookups) {
   ASSERT(palette != nullptr);
+  if (m_bGrid) {
+    m_CellAnswers.assign(kCells, nullptr);
+  } else {
+    // Room for twice the colours a small image can have (at most 6144 are
+    // kept), never more than 3/4 full so every probe ends at an empty slot.
+    uint32_t slots = 64;
+    while (slots < 2 * expectedLookups && slots < 8192) slots *= 2;
+    m_ColourKeys.assign(slots, 0);
+    m_ColourAnswers.assign(slots, 0);
+    m_ColourMask = slots - 1;
+    m_ColourLimit = slots / 4 * 3;
+  }
   m_Size = palette->size < kPaletteCapacity ? palette->size : kPaletteCapacity;
   for (uint32_t i = 0; i < kPaletteCapacity; ++i) {
     const PaletteEntry& e = m_Palette->entries[i];
@@ -50,6 +62,28 @@ void ColorMapCache::Reset(int skip) {
   m_Skip = skip;
   std::fill(m_CellAnswers.begin(), m_CellAnswers.end(), nullptr);
   m_CellsUsed = 0;
+  std::fill(m_ColourKeys.begin(), m_ColourKeys.end(), 0);
+  m_ColoursKept = 0;
+}
+
+uint8_t ColorMapCache::FindByColour(uint32_t cell, uint32_t place) {
+  constexpr uint32_t kCellMask = (1u << kCellBits) - 1;
+  const uint32_t r = (cell >> (2 * kCellBits)) << kLowBits | place >> (2 * kLowBits);
+  const uint32_t g = (cell >> kCellBits & kCellMask) << kLowBits | (place >> kLowBits & kLowMask);
+  const uint32_t b = (cell & kCellMask) << kLowBits | (place & kLowMask);
+  const uint32_t key = r | g << 8 | b << 16 | kTaken;
+  uint32_t i = (key * 2654435761u) >> 16 & m_ColourMask;
+  for (; m_ColourKeys[i] != 0; i = (i + 1) & m_ColourMask) {
+    if (m_ColourKeys[i] == key) return m_ColourAnswers[i];
+  }
+  const uint8_t answer =
+      Search(static_cast<uint8_t>(r), static_cast<uint8_t>(g), static_cast<uint8_t>(b), m_Skip);
+  if (m_ColoursKept < m_ColourLimit) {
+    m_ColourKeys[i] = key;
+    m_ColourAnswers[i] = answer;
+    ++m_ColoursKept;
+  }
+  return answer;
 }
 
 // An entry can be nearest to some colour of the cell only if its least
