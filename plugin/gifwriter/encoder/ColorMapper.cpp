@@ -35,20 +35,23 @@ ColorMapCache::ColorMapCache(const PaletteSpec* palette, uint64_t expectedLookup
 }
 
 uint8_t ColorMapCache::Search(uint8_t r, uint8_t g, uint8_t b, int skip) const {
-  // With every entry skipped (one colour, and it is the transparent one) the
+  // Every distance first, then the least, then the first entry at it: loops
+  // without early exits, which the compiler turns into vector code. With
+  // every entry skipped (one colour, and it is the transparent one) the
   // pixel falls to entry 0.
-  int best = 0;
-  int bestDistance = 0x7FFFFFFF;
+  constexpr int16_t kNone = 0x7FFF;  // above any distance
+  int16_t d[kPaletteCapacity];
   for (uint32_t i = 0; i < m_Size; ++i) {
-    if (static_cast<int>(i) == skip) continue;
-    const int d = std::abs(r - m_Red[i]) + std::abs(g - m_Green[i]) + std::abs(b - m_Blue[i]);
-    if (d < bestDistance) {
-      bestDistance = d;
-      best = static_cast<int>(i);
-      if (d == 0) break;
-    }
+    d[i] = static_cast<int16_t>(std::abs(r - m_Red[i]) + std::abs(g - m_Green[i]) +
+                                std::abs(b - m_Blue[i]));
   }
-  return static_cast<uint8_t>(best);
+  if (skip >= 0 && static_cast<uint32_t>(skip) < m_Size) d[skip] = kNone;
+  int16_t least = kNone;
+  for (uint32_t i = 0; i < m_Size; ++i) least = std::min(least, d[i]);
+  for (uint32_t i = 0; i < m_Size; ++i) {
+    if (d[i] == least) return static_cast<uint8_t>(i);
+  }
+  return 0;
 }
 
 const uint8_t* ColorMapCache::UniformBlock(uint8_t index) {
