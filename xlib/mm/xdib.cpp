@@ -159,7 +159,9 @@ int DecodeSteps(const uint8_t* in, size_t inSize, bool last, size_t* used, RleCu
 int ReadRle(XDIB* dib, XDibSource& src, uint32_t claim, const volatile int* abortFlag) {
   const BITMAPINFOHEADER& h = dib->bmiHeader;
   const size_t outSize = static_cast<size_t>(dib->rowBytes) * static_cast<DWORD>(h.biHeight);
-  uint8_t* chunk = static_cast<uint8_t*>(std::malloc(kRleChunk));
+  // Data shorter than a helping is read whole into a block of its own size.
+  const size_t chunkSize = claim < kRleChunk ? claim : kRleChunk;
+  uint8_t* chunk = static_cast<uint8_t*>(std::malloc(chunkSize ? chunkSize : 1));
   if (!chunk) return XERR_NOMEM;
   // Pixels the stream skips are cleared to index 0.
   uint8_t* out = static_cast<uint8_t*>(std::calloc(outSize ? outSize : 1, 1));
@@ -169,8 +171,8 @@ int ReadRle(XDIB* dib, XDibSource& src, uint32_t claim, const volatile int* abor
   uint64_t left = claim;
   bool ended = false;
   for (;;) {
-    while (!ended && have < kRleChunk && left > 0) {
-      const size_t want = kRleChunk - have < left ? kRleChunk - have : static_cast<size_t>(left);
+    while (!ended && have < chunkSize && left > 0) {
+      const size_t want = chunkSize - have < left ? chunkSize - have : static_cast<size_t>(left);
       const long r = src.Read(chunk + have, static_cast<uint32_t>(want));
       if (r < 0) {
         std::free(chunk);

@@ -8,9 +8,21 @@
 
 namespace gif {
 
-ColorMapCache::ColorMapCache(const PaletteSpec* palette)
-    : m_Palette(palette), m_CellAnswers(kCells, nullptr) {
+ColorMapCache::ColorMapCache(const PaletteSpec* palette, uint64_t expectedLookups)
+    : m_Palette(palette), m_bGrid(expectedLookups >= kGridFromLookups) {
   ASSERT(palette != nullptr);
+  if (m_bGrid) {
+    m_CellAnswers.assign(kCells, nullptr);
+  } else {
+    // Room for twice the colours a small image can have (at most 6144 are
+    // kept), never more than 3/4 full so every probe ends at an empty slot.
+    uint32_t slots = 64;
+    while (slots < 2 * expectedLookups && slots < 8192) slots *= 2;
+    m_ColourKeys.assign(slots, 0);
+    m_ColourAnswers.assign(slots, 0);
+    m_ColourMask = slots - 1;
+    m_ColourLimit = slots / 4 * 3;
+  }
   m_Size = palette->size < kPaletteCapacity ? palette->size : kPaletteCapacity;
   for (uint32_t i = 0; i < kPaletteCapacity; ++i) {
     const PaletteEntry& e = m_Palette->entries[i];
@@ -23,20 +35,23 @@ ColorMapCache::ColorMapCache(const PaletteSpec* palette)
 }
 
 uint8_t ColorMapCache::Search(uint8_t r, uint8_t g, uint8_t b, int skip) const {
-  // With every entry skipped (one colour, and it is the transparent one) the
+  // Every distance first, then the least, then the first entry at it: loops
+  // without early exits, which the compiler turns into vector code. With
+  // every entry skipped (one colour, and it is the transparent one) the
   // pixel falls to entry 0.
-  int best = 0;
-  int bestDistance = 0x7FFFFFFF;
+  constexpr int16_t kNone = 0x7FFF;  // above any distance
+  int16_t d[kPaletteCapacity];
   for (uint32_t i = 0; i < m_Size; ++i) {
-    if (static_cast<int>(i) == skip) continue;
-    const int d = std::abs(r - m_Red[i]) + std::abs(g - m_Green[i]) + std::abs(b - m_Blue[i]);
-    if (d < bestDistance) {
-      bestDistance = d;
-      best = static_cast<int>(i);
-      if (d == 0) break;
-    }
+    d[i] = static_cast<int16_t>(std::abs(r - m_Red[i]) + std::abs(g - m_Green[i]) +
+                                std::abs(b - m_Blue[i]));
   }
-  return static_cast<uint8_t>(best);
+  if (skip >= 0 && static_cast<uint32_t>(skip) < m_Size) d[skip] = kNone;
+  int16_t least = kNone;
+  for (uint32_t i = 0; i < m_Size; ++i) least = std::min(least, d[i]);
+  for (uint32_t i = 0; i < m_Size; ++i) {
+    if (d[i] == least) return static_cast<uint8_t>(i);
+  }
+  return 0;
 }
 
 const uint8_t* ColorMapCache::UniformBlock(uint8_t index) {
@@ -50,6 +65,28 @@ void ColorMapCache::Reset(int skip) {
   m_Skip = skip;
   std::fill(m_CellAnswers.begin(), m_CellAnswers.end(), nullptr);
   m_CellsUsed = 0;
+  std::fill(m_ColourKeys.begin(), m_ColourKeys.end(), 0);
+  m_ColoursKept = 0;
+}
+
+uint8_t ColorMapCache::FindByColour(uint32_t cell, uint32_t place) {
+  constexpr uint32_t kCellMask = (1u << kCellBits) - 1;
+  const uint32_t r = (cell >> (2 * kCellBits)) << kLowBits | place >> (2 * kLowBits);
+  const uint32_t g = (cell >> kCellBits & kCellMask) << kLowBits | (place >> kLowBits & kLowMask);
+  const uint32_t b = (cell & kCellMask) << kLowBits | (place & kLowMask);
+  const uint32_t key = r | g << 8 | b << 16 | kTaken;
+  uint32_t i = (key * 2654435761u) >> 16 & m_ColourMask;
+  for (; m_ColourKeys[i] != 0; i = (i + 1) & m_ColourMask) {
+    if (m_ColourKeys[i] == key) return m_ColourAnswers[i];
+  }
+  const uint8_t answer =
+      Search(static_cast<uint8_t>(r), static_cast<uint8_t>(g), static_cast<uint8_t>(b), m_Skip);
+  if (m_ColoursKept < m_ColourLimit) {
+    m_ColourKeys[i] = key;
+    m_ColourAnswers[i] = answer;
+    ++m_ColoursKept;
+  }
+  return answer;
 }
 
 // An entry can be nearest to some colour of the cell only if its least

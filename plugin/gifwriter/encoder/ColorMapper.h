@@ -13,16 +13,22 @@
 namespace gif {
 
 // Answers "which palette entry is nearest to this colour" for one image.
-// It fills a table of answers a grid cell of the colour cube at a time, from
-// the few entries that can be nearest somewhere in the cell, but only ever
-// returns what the plain search over every entry would: the least
+// For a large image it fills a table of answers a grid cell of the colour
+// cube at a time, from the few entries that can be nearest somewhere in the
+// cell; a small image asks too few questions to pay for that table, and its
+// answers come from the plain search, remembered per colour. Either way the
+// answer is what the plain search over every entry gives: the least
 // |dR| + |dG| + |dB| against the entries' high bytes, the first entry winning
 // ties, the skipped entry never.
 class ColorMapCache {
  public:
+  // Images of fewer pixels than this are answered colour by colour.
+  static constexpr uint64_t kGridFromLookups = uint64_t(1) << 14;
+
   // The palette is not owned; it must outlive the cache. At most 256 colours
-  // are used.
-  explicit ColorMapCache(const PaletteSpec* palette);
+  // are used. expectedLookups: about how many colours will be asked (the
+  // image's pixel count), which picks the way answers are kept.
+  explicit ColorMapCache(const PaletteSpec* palette, uint64_t expectedLookups = UINT64_MAX);
 
   // skip: an entry never chosen (the transparent index), or -1.
   uint8_t Lookup(uint8_t r, uint8_t g, uint8_t b, int skip) {
@@ -45,6 +51,7 @@ class ColorMapCache {
   // Find, with the colour split into its cell (the high bits of red, green,
   // blue) and its place in the cell (the low bits).
   uint8_t FindInCell(uint32_t cell, uint32_t place) {
+    if (!m_bGrid) return FindByColour(cell, place);
     const uint8_t* answers = m_CellAnswers[cell];
     if (answers == nullptr) answers = BuildCell(cell);
     return answers[place];
@@ -54,6 +61,8 @@ class ColorMapCache {
   uint8_t Search(uint8_t r, uint8_t g, uint8_t b, int skip) const;
 
   uint32_t Size() const { return m_Size; }
+  // Whether answers are kept a grid cell at a time (else colour by colour).
+  bool UsesGrid() const { return m_bGrid; }
   uint8_t Red(uint32_t i) const { return m_Red[i]; }
   uint8_t Green(uint32_t i) const { return m_Green[i]; }
   uint8_t Blue(uint32_t i) const { return m_Blue[i]; }
@@ -73,10 +82,12 @@ class ColorMapCache {
 
   void Reset(int skip);
   const uint8_t* BuildCell(uint32_t cell);
+  uint8_t FindByColour(uint32_t cell, uint32_t place);
   const uint8_t* UniformBlock(uint8_t index);
 
   const PaletteSpec* m_Palette;  // not owned
   uint32_t m_Size;
+  bool m_bGrid;
   int m_Skip = -1;  // the skip the answers are for
   uint8_t m_Red[kPaletteCapacity];
   uint8_t m_Green[kPaletteCapacity];
@@ -90,6 +101,14 @@ class ColorMapCache {
   // Per entry, a cell's worth of that entry's index, for cells with no other
   // answer (made on first use).
   std::vector<uint8_t> m_Uniform;
+  // Colour by colour: open addressing over colour | kTaken (0 = empty) and
+  // the answer; filled up to m_ColourLimit, searched afresh past it.
+  static constexpr uint32_t kTaken = 1u << 24;
+  std::vector<uint32_t> m_ColourKeys;
+  std::vector<uint8_t> m_ColourAnswers;
+  uint32_t m_ColourMask = 0;
+  uint32_t m_ColoursKept = 0;
+  uint32_t m_ColourLimit = 0;
 };
 
 // Pixel layouts of true-colour input.

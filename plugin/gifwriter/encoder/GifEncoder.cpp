@@ -250,7 +250,7 @@ Status GifEncoder::BeginWriting(const ImageDescription& image) {
   }
   if (!indexed) {
     try {
-      m_Cache = std::make_unique<ColorMapCache>(&working);
+      m_Cache = std::make_unique<ColorMapCache>(&working, uint64_t(m_Width) * m_Height);
     } catch (const std::bad_alloc&) {
       return kOutOfMemory;
     }

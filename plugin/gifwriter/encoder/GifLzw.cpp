@@ -51,6 +51,45 @@ inline void GrowIfFull(LzwState* s) {
   }
 }
 
+// In the table a code is kept scrambled, as Scramble(code): a bijection of
+// 12-bit values that keeps 0 at 0, so the strings of one picture area, which
+// get consecutive codes, land on scattered slots instead of one run of them
+// that every other probe would have to walk.
+constexpr uint32_t kScramble = 2531;   // odd: a bijection modulo 4096
+constexpr uint32_t kUnscramble = 971;  // its inverse: 2531 * 971 = 1 modulo 4096
+inline uint32_t Scramble(uint32_t code) {
+  return code * kScramble & (kMaxCodes - 1);
+}
+inline uint32_t Unscramble(uint32_t code) {
+  return code * kUnscramble & (kMaxCodes - 1);
+}
+
+// First slot of a string's probe sequence, from its scrambled prefix: the
+// pixel above the prefix's 12 bits, overlapping by 7, so one exclusive-or
+// finds it (both are below 2^13, so the result is too).
+inline uint32_t Home(uint32_t scrambledPrefix, uint32_t pixel) {
+  return pixel << 5 ^ scrambledPrefix;
+}
+
+// Appends a code to the local copy of the bit state (LzwCompress's).
+inline void PutBits(LzwState* s, uint32_t& acc, uint32_t& bits, uint8_t*& out, uint32_t code,
+                    uint32_t width) {
+  uint8_t* const data = s->packet + 1;
+  acc |= code << bits;
+  bits += width;
+  const uint8_t word[4] = {static_cast<uint8_t>(acc), static_cast<uint8_t>(acc >> 8),
+                           static_cast<uint8_t>(acc >> 16), static_cast<uint8_t>(acc >> 24)};
+  std::memcpy(out, word, 4);
+  const uint32_t whole = bits >> 3;
+  out += whole;
+  acc >>= whole * 8;
+  bits &= 7;
+  if (out >= data + kPacketData) {
+    SendFullPacket(s);
+    out -= kPacketData;
+  }
+}
+
 void OutputCode(LzwState* s, uint32_t code) {
   PutCode(s, code);
   GrowIfFull(s);
@@ -91,7 +130,7 @@ void LzwCompress(LzwState* s, const uint8_t* pixels, size_t count) {
   // the packet's byte pointer would otherwise make the compiler reload every
   // field after each code.
   uint32_t* const hash = s->hash;
-  uint32_t waiting = s->waiting;
+  uint32_t waiting = Scramble(s->waiting);  // scrambled, like the table's codes
   uint32_t nextFree = s->nextFree;
   uint32_t width = s->width;
   uint32_t maxCode = s->maxCode;
@@ -102,9 +141,42 @@ void LzwCompress(LzwState* s, const uint8_t* pixels, size_t count) {
   const uint32_t clearCode = s->clearCode;
   const uint32_t initialWidth = s->initialWidth;
 
-  auto put = [&](uint32_t code) {
-    acc |= code << bits;
-    bits += width;
+  // Whether a pixel ends the string matched so far is as good as random in
+  // a photograph, so it is not branched on: every pixel goes through the
+  // same steps, each of which does nothing when the string goes on (no bits
+  // added to the output, the slot rewritten with what it holds). Only the
+  // rare events branch: a slot taken by another string, a full packet, a
+  // wider code, a full table.
+  for (; p != end; ++p) {
+    const uint32_t c = *p;
+    const uint32_t key = (waiting << 8 | c) << 12;
+    uint32_t i = Home(waiting, c);
+    uint32_t e = hash[i];
+    // A slot holding this key gives key ^ entry = its code, 1..4095; an
+    // empty slot gives the key itself, 0 or above 4095.
+    uint32_t x = e ^ key;
+    if (e != 0 && x - 1 >= kMaxCodes - 1) {
+      do {
+        i = (i + 1) & (kHashSlots - 1);
+        e = hash[i];
+        x = e ^ key;
+      } while (e != 0 && x - 1 >= kMaxCodes - 1);
+    }
+    const uint32_t ends = x - 1 >= kMaxCodes - 1 ? 1u : 0u;  // the string ends here
+    if ((ends & (nextFree >> 12)) != 0) {
+      // The table is full: the waiting code goes out, then a clear code.
+      PutBits(s, acc, bits, out, Unscramble(waiting), width);
+      ClearHash(s);
+      nextFree = clearCode + 2;
+      PutBits(s, acc, bits, out, clearCode, width);
+      width = initialWidth;
+      maxCode = (1u << width) - 1;
+      waiting = Scramble(c);
+      continue;
+    }
+    const uint32_t mask = 0u - ends;
+    acc |= (Unscramble(waiting) & mask) << bits;
+    bits += width & mask;
     const uint8_t word[4] = {static_cast<uint8_t>(acc), static_cast<uint8_t>(acc >> 8),
                              static_cast<uint8_t>(acc >> 16), static_cast<uint8_t>(acc >> 24)};
     std::memcpy(out, word, 4);
@@ -116,74 +188,16 @@ void LzwCompress(LzwState* s, const uint8_t* pixels, size_t count) {
       SendFullPacket(s);
       out -= kPacketData;
     }
-    if (nextFree > maxCode) {
+    if ((ends & (nextFree > maxCode ? 1u : 0u)) != 0) {
       ++width;
       maxCode = width == 12 ? kMaxCodes : (1u << width) - 1;
     }
-  };
-
-  // First slot of a string's probe sequence.
-  auto home = [](uint32_t prefix, uint32_t pixel) {
-    const uint32_t i = (pixel << 4) + prefix;
-    return i >= static_cast<uint32_t>(kHashSlots) ? i - kHashSlots : i;
-  };
-
-  if (p != end) {
-    uint32_t c = *p;
-    uint32_t i = home(waiting, c);
-    uint32_t e = hash[i];
-    for (;;) {
-      const uint32_t key = (waiting << 8 | c) << 12;
-      // Should this pixel end the string, the next lookup is (c, next
-      // pixel); its first slot is read now, before the outcome is known,
-      // so a mispredicted miss does not wait for it.
-      const bool last = p + 1 == end;
-      const uint32_t cn = p[last ? 0 : 1];
-      const uint32_t in = home(c, cn);
-      uint32_t en = hash[in];
-      // A slot holding this key gives key ^ entry = its code, 1..4095; an
-      // empty slot gives the key itself, 0 or above 4095.
-      uint32_t x = e ^ key;
-      if (x - 1 >= kMaxCodes - 1 && e != 0) {
-        const uint32_t d = i == 0 ? 1 : kHashSlots - i;
-        do {
-          i = i >= d ? i - d : i + kHashSlots - d;
-          e = hash[i];
-          x = e ^ key;
-        } while (e != 0 && x - 1 >= kMaxCodes - 1);
-      }
-      if (x - 1 < kMaxCodes - 1) {
-        waiting = x;
-        if (last) break;
-        c = cn;
-        ++p;
-        i = home(waiting, c);
-        e = hash[i];
-        continue;
-      }
-      put(waiting);
-      if (nextFree < kMaxCodes) {
-        const uint32_t entry = key | nextFree++;
-        hash[i] = entry;
-        if (in == i) en = entry;
-      } else {
-        ClearHash(s);
-        en = 0;
-        nextFree = clearCode + 2;
-        put(clearCode);
-        width = initialWidth;
-        maxCode = (1u << width) - 1;
-      }
-      waiting = c;
-      if (last) break;
-      c = cn;
-      ++p;
-      i = in;
-      e = en;
-    }
+    hash[i] = ends ? (key | Scramble(nextFree)) : e;
+    nextFree += ends;
+    waiting = ends ? Scramble(c) : x;
   }
 
-  s->waiting = waiting;
+  s->waiting = Unscramble(waiting);
   s->nextFree = nextFree;
   s->width = width;
   s->maxCode = maxCode;

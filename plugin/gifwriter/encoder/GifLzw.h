@@ -8,7 +8,7 @@
 
 namespace gif {
 
-constexpr int kHashSlots = 5003;  // prime, a little above 4096 codes
+constexpr int kHashSlots = 8192;  // twice the codes, and 32 KB: held in the first-level cache
 
 // Called with a whole packet (count byte first). Returns false when the bytes
 // could not all be written; the encoder then stops writing.
@@ -27,8 +27,9 @@ struct LzwState {
   uint32_t packetBytes;  // data bytes in packet, below 255 between calls
   bool firstByte;        // no pixel seen since start
   bool failed;           // a packet write failed; nothing more is written
-  // kHashSlots entries, each the string's key (waiting << 8 | pixel) shifted
-  // left by 12 over its code; 0 = empty, as no string gets code 0 (not owned).
+  // kHashSlots entries, each the string's key (scrambled waiting code << 8 |
+  // pixel) shifted left by 12 over its scrambled code; 0 = empty, as no
+  // string gets code 0 (not owned).
   uint32_t* hash;
   PacketWriter writer;
   void* writerContext;

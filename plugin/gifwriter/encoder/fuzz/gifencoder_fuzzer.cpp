@@ -4,12 +4,16 @@
 //
 // Input: kind, flags, width, height, palette size, transparent index, frames
 // per second, sink budget, then palette colours (3 bytes each), then pixel
-// bytes (repeated to fill the picture).
+// bytes (repeated to fill the picture). With the top two bits of the kind
+// byte set, the true-colour rows are also mapped through both ways the
+// colour cache keeps its answers (the encoder's images here are all small
+// enough for the colour-by-colour way), which must agree.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
 #include "clib/Assert.h"
+#include "plugin/gifwriter/encoder/ColorMapper.h"
 #include "plugin/gifwriter/encoder/GifEncoder.h"
 #include "plugin/gifwriter/encoder/tests/GifReader.h"
 
@@ -41,12 +45,45 @@ gif::PaletteSpec Web() {
 
 }  // namespace
 
+// Maps the first rows (a corner of at most 32 x 8 pixels) through a grid
+// cache and a colour-by-colour cache of the same palette and options. The
+// corner keeps the grid's cost (a cell of answers per new colour) near that
+// of the encoding itself.
+void CompareCaches(const gif::PaletteSpec& palette, const std::vector<uint8_t>& pixels, int kind,
+                   uint32_t width, uint32_t height, bool transparent, int16_t index, bool dither) {
+  if (palette.size == 0 || palette.size > 256) return;
+  gif::ColorMapCache grid(&palette), byColour(&palette, uint64_t(width) * height);
+  ASSERT(grid.UsesGrid() && !byColour.UsesGrid());
+  gif::NoiseGenerator noise;
+  gif::MapOptions o;
+  o.transparent = transparent;
+  o.transparentIndex = static_cast<uint8_t>(static_cast<uint16_t>(index) % palette.size);
+  o.dither = dither;
+  const gif::PixelKind k = kind == 1 ? gif::PixelKind::kRgba32 : gif::PixelKind::kRgb24;
+  const size_t bpp = kind == 1 ? 4 : 3;
+  const uint32_t w = width < 32 ? width : 32;
+  std::vector<uint8_t> a(w), b(w);
+  for (uint32_t y = 0; y < height && y < 8; ++y) {
+    o.row = y;
+    const uint8_t* row = &pixels[size_t(y) * width * bpp];
+    gif::MapRow(row, k, w, a.data(), o, grid, noise);
+    gif::MapRow(row, k, w, b.data(), o, byColour, noise);
+    ASSERT(a == b);
+  }
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 8) return 0;
   const int kind = data[0] % 4;  // 3 is refused
+  const bool compareCaches = (data[0] & 0xC0) == 0xC0;
   const uint8_t flags = data[1];
-  const uint32_t width = 1 + data[2] % 80;
-  const uint32_t height = 1 + data[3] % 80;
+  // Indexed pictures go up to 80 x 80, enough for the coder to reach 12-bit
+  // codes and clear its table. True-colour rows go up to 256 pixels, wide
+  // enough for every way a row's dither is split up, but such pictures hold
+  // at most 2048 pixels, since each of their colours may cost a search of
+  // the palette.
+  const uint32_t width = kind == 2 ? 1 + data[2] % 80 : 1 + data[2];
+  const uint32_t height = 1 + data[3] % (kind == 2 ? 80 : (2048 + width - 1) / width);
   const uint32_t paletteSize = data[4] == 255 ? 0 : data[4] + 1u;  // 0 is refused
   const int16_t transparentIndex = static_cast<int16_t>(static_cast<int8_t>(data[5]) * 3);
   const int32_t fps = static_cast<int8_t>(data[6]);
@@ -118,6 +155,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ASSERT(g.ok);
     ASSERT(g.images.size() == 1);
     ASSERT(g.images[0].indices.size() == size_t(width) * height);
+  }
+  if (compareCaches && kind < 2) {
+    CompareCaches(e.working, pixels, kind, width, height, e.options.transparent, transparentIndex,
+                  e.options.dither);
   }
   return 0;
 }

@@ -29,6 +29,19 @@ int Nearest(const gif::PaletteSpec& p, int r, int g, int b, int skip) {
   return best;
 }
 
+// Both ways the cache keeps answers: colour by colour for a small image (100
+// lookups expected, so its table fills up and later colours are searched
+// afresh), a grid cell at a time for a large one.
+const uint64_t kBothWays[] = {100, UINT64_MAX};
+
+TEST(ColorMapCache, SmallImagesAreAnsweredColourByColour) {
+  const gif::PaletteSpec p = WebPalette();
+  EXPECT_FALSE(gif::ColorMapCache(&p, 100).UsesGrid());
+  EXPECT_FALSE(gif::ColorMapCache(&p, gif::ColorMapCache::kGridFromLookups - 1).UsesGrid());
+  EXPECT_TRUE(gif::ColorMapCache(&p, gif::ColorMapCache::kGridFromLookups).UsesGrid());
+  EXPECT_TRUE(gif::ColorMapCache(&p).UsesGrid());
+}
+
 TEST(ColorMapCache, NearestColourTable) {
   // Entries 1 and 2 are both 10 away from (20, 20, 20); the first wins.
   const gif::PaletteSpec p = PaletteOf({0xFFFFFF, 0x0A1414, 0x1E1414, 0x000000});
@@ -38,10 +51,12 @@ TEST(ColorMapCache, NearestColourTable) {
       {255, 255, 255, -1, 0}, {250, 240, 255, -1, 0}, {20, 20, 20, -1, 1},
       {0, 0, 0, -1, 3},       {0, 0, 0, 3, 1},        {20, 20, 20, 1, 2},
   };
-  for (const Case& c : cases) {
-    gif::ColorMapCache cache(&p);
-    EXPECT_EQ(cache.Lookup(c.r, c.g, c.b, c.skip), c.expected)
-        << c.r << "," << c.g << "," << c.b << " skip " << c.skip;
+  for (uint64_t lookups : kBothWays) {
+    for (const Case& c : cases) {
+      gif::ColorMapCache cache(&p, lookups);
+      EXPECT_EQ(cache.Lookup(c.r, c.g, c.b, c.skip), c.expected)
+          << c.r << "," << c.g << "," << c.b << " skip " << c.skip << " lookups " << lookups;
+    }
   }
 }
 
@@ -67,17 +82,19 @@ TEST(ColorMapCache, AnswersAreAlwaysThoseOfThePlainSearch) {
     grid.entries[i] = gif::MakeEntry(i / 9 * 100, i / 3 % 3 * 100, i % 3 * 100);
   palettes.push_back(grid);
 
-  for (const gif::PaletteSpec& p : palettes) {
-    for (int skip : {-1, 0, static_cast<int>(p.size) - 1}) {
-      gif::ColorMapCache cache(&p);
-      std::vector<uint32_t> seen;
-      for (int i = 0; i < 4000; ++i) {
-        const uint32_t c =
-            (i % 3 == 0 && !seen.empty()) ? seen[(next() >> 8) % seen.size()] : next() >> 8;
-        seen.push_back(c);
-        const int r = c & 0xFF, g = c >> 8 & 0xFF, b = c >> 16 & 0xFF;
-        ASSERT_EQ(cache.Lookup(r, g, b, skip), Nearest(p, r, g, b, skip))
-            << "size " << p.size << " skip " << skip << " colour " << i;
+  for (uint64_t lookups : kBothWays) {
+    for (const gif::PaletteSpec& p : palettes) {
+      for (int skip : {-1, 0, static_cast<int>(p.size) - 1}) {
+        gif::ColorMapCache cache(&p, lookups);
+        std::vector<uint32_t> seen;
+        for (int i = 0; i < 4000; ++i) {
+          const uint32_t c =
+              (i % 3 == 0 && !seen.empty()) ? seen[(next() >> 8) % seen.size()] : next() >> 8;
+          seen.push_back(c);
+          const int r = c & 0xFF, g = c >> 8 & 0xFF, b = c >> 16 & 0xFF;
+          ASSERT_EQ(cache.Lookup(r, g, b, skip), Nearest(p, r, g, b, skip))
+              << "size " << p.size << " skip " << skip << " colour " << i << " lookups " << lookups;
+        }
       }
     }
   }
@@ -136,22 +153,25 @@ TEST(ColorMapCache, MatchesThePlainSearchOnBordersTiesAndRandomColours) {
     colours.push_back(c);
   }
 
-  for (const gif::PaletteSpec& p : ManyPalettes()) {
-    std::vector<uint32_t> mine = colours;  // the entries and their neighbours too
-    for (uint32_t i = 0; i < p.size; ++i) {
-      for (int d : {-1, 0, 1}) {
-        auto lvl = [d](uint16_t v) { return uint32_t(std::min(std::max(Hi(v) + d, 0), 255)); };
-        mine.push_back(lvl(p.entries[i].red) | lvl(p.entries[i].green) << 8 |
-                       lvl(p.entries[i].blue) << 16);
+  for (uint64_t lookups : kBothWays) {
+    for (const gif::PaletteSpec& p : ManyPalettes()) {
+      std::vector<uint32_t> mine = colours;  // the entries and their neighbours too
+      for (uint32_t i = 0; i < p.size; ++i) {
+        for (int d : {-1, 0, 1}) {
+          auto lvl = [d](uint16_t v) { return uint32_t(std::min(std::max(Hi(v) + d, 0), 255)); };
+          mine.push_back(lvl(p.entries[i].red) | lvl(p.entries[i].green) << 8 |
+                         lvl(p.entries[i].blue) << 16);
+        }
       }
-    }
-    gif::ColorMapCache cache(&p);
-    const int last = static_cast<int>(p.size) - 1;
-    for (int skip : {-1, last, -1}) {
-      for (uint32_t c : mine) {
-        const int r = c & 0xFF, g = c >> 8 & 0xFF, b = c >> 16 & 0xFF;
-        ASSERT_EQ(cache.Lookup(r, g, b, skip), Nearest(p, r, g, b, skip))
-            << "size " << p.size << " skip " << skip << " colour " << r << "," << g << "," << b;
+      gif::ColorMapCache cache(&p, lookups);
+      const int last = static_cast<int>(p.size) - 1;
+      for (int skip : {-1, last, -1}) {
+        for (uint32_t c : mine) {
+          const int r = c & 0xFF, g = c >> 8 & 0xFF, b = c >> 16 & 0xFF;
+          ASSERT_EQ(cache.Lookup(r, g, b, skip), Nearest(p, r, g, b, skip))
+              << "size " << p.size << " skip " << skip << " colour " << r << "," << g << "," << b
+              << " lookups " << lookups;
+        }
       }
     }
   }
@@ -310,61 +330,65 @@ TEST(MapRow, LongRowsFollowTheRulesForEveryPaletteAndPicture) {
   const std::vector<gif::PaletteSpec> palettes = ManyPalettes();
   uint32_t s = 4242;
   auto next = [&s]() { return s = s * 1664525u + 1013904223u; };
-  for (const gif::PaletteSpec& p : palettes) {
-    // One cache for each skip, kept through all the pictures like an image's.
-    gif::ColorMapCache plain(&p), withSkip(&p);
-    for (int width : {1, 17, 211, 1500}) {
-      for (int picture = 0; picture < (width > 300 ? 3 : 4); ++picture) {  // noise: short rows
-        for (int bpp : {3, 4}) {
-          std::vector<uint8_t> img = giftest::PhotoLike(width, 1, bpp, next());
-          for (int x = 0; x < width; ++x) {
-            uint8_t* px = &img[size_t(x) * bpp];
-            const uint32_t n = next() >> 8;
-            if (picture == 1) {
-              const gif::PaletteEntry& e = p.entries[(x / 9) % p.size];
-              px[0] = static_cast<uint8_t>(Hi(e.red));
-              px[1] = static_cast<uint8_t>(Hi(e.green));
-              px[2] = static_cast<uint8_t>(Hi(e.blue));
-              if (n % 23 == 0) px[n % 3] = static_cast<uint8_t>(n >> 8);
-            } else if (picture == 2) {
-              const uint8_t v = (n % 7 == 0) ? static_cast<uint8_t>(n >> 8) : (x / 13 % 2) * 255;
-              px[0] = px[1] = px[2] = v;
-              if (n % 5 == 0) px[n % 3] = static_cast<uint8_t>(255 - v);
-            } else if (picture == 3) {
-              px[0] = static_cast<uint8_t>(n), px[1] = static_cast<uint8_t>(n >> 8);
-              px[2] = static_cast<uint8_t>(n >> 16);
+  for (uint64_t lookups : kBothWays) {
+    for (const gif::PaletteSpec& p : palettes) {
+      // One cache for each skip, kept through all the pictures like an image's.
+      gif::ColorMapCache plain(&p, lookups), withSkip(&p, lookups);
+      for (int width : {1, 17, 211, 1500}) {
+        for (int picture = 0; picture < (width > 300 ? 3 : 4); ++picture) {  // noise: short rows
+          for (int bpp : {3, 4}) {
+            std::vector<uint8_t> img = giftest::PhotoLike(width, 1, bpp, next());
+            for (int x = 0; x < width; ++x) {
+              uint8_t* px = &img[size_t(x) * bpp];
+              const uint32_t n = next() >> 8;
+              if (picture == 1) {
+                const gif::PaletteEntry& e = p.entries[(x / 9) % p.size];
+                px[0] = static_cast<uint8_t>(Hi(e.red));
+                px[1] = static_cast<uint8_t>(Hi(e.green));
+                px[2] = static_cast<uint8_t>(Hi(e.blue));
+                if (n % 23 == 0) px[n % 3] = static_cast<uint8_t>(n >> 8);
+              } else if (picture == 2) {
+                const uint8_t v = (n % 7 == 0) ? static_cast<uint8_t>(n >> 8) : (x / 13 % 2) * 255;
+                px[0] = px[1] = px[2] = v;
+                if (n % 5 == 0) px[n % 3] = static_cast<uint8_t>(255 - v);
+              } else if (picture == 3) {
+                px[0] = static_cast<uint8_t>(n), px[1] = static_cast<uint8_t>(n >> 8);
+                px[2] = static_cast<uint8_t>(n >> 16);
+              }
+              if (bpp == 4) px[3] = (n >> 20) % 11 == 0 ? 0 : 255;
             }
-            if (bpp == 4) px[3] = (n >> 20) % 11 == 0 ? 0 : 255;
-          }
-          for (bool transparent : {false, true}) {
-            for (bool dither : {false, true}) {
-              const int t = static_cast<int>(p.size) - 1;
-              gif::NoiseGenerator noise;
-              gif::ColorMapCache& cache = transparent ? withSkip : plain;
-              for (uint32_t row : {0u, 37u}) {
-                gif::MapOptions o;
-                o.transparent = transparent;
-                o.transparentIndex = static_cast<uint8_t>(t);
-                o.dither = dither;
-                o.row = row;
-                std::vector<uint8_t> out(size_t(width) + 1, 0xEE);
-                gif::MapRow(img.data(), bpp == 4 ? gif::PixelKind::kRgba32 : gif::PixelKind::kRgb24,
-                            size_t(width), out.data(), o, cache, noise);
-                std::vector<uint8_t> expected;
-                if (dither) {
-                  expected = ReferenceDither(p, img, bpp, width, transparent, t, row);
-                } else {
-                  for (int x = 0; x < width; ++x) {
-                    const uint8_t* px = &img[size_t(x) * bpp];
-                    const bool clear = transparent && bpp == 4 && px[3] == 0;
-                    expected.push_back(static_cast<uint8_t>(
-                        clear ? t : Nearest(p, px[0], px[1], px[2], transparent ? t : -1)));
+            for (bool transparent : {false, true}) {
+              for (bool dither : {false, true}) {
+                const int t = static_cast<int>(p.size) - 1;
+                gif::NoiseGenerator noise;
+                gif::ColorMapCache& cache = transparent ? withSkip : plain;
+                for (uint32_t row : {0u, 37u}) {
+                  gif::MapOptions o;
+                  o.transparent = transparent;
+                  o.transparentIndex = static_cast<uint8_t>(t);
+                  o.dither = dither;
+                  o.row = row;
+                  std::vector<uint8_t> out(size_t(width) + 1, 0xEE);
+                  gif::MapRow(img.data(),
+                              bpp == 4 ? gif::PixelKind::kRgba32 : gif::PixelKind::kRgb24,
+                              size_t(width), out.data(), o, cache, noise);
+                  std::vector<uint8_t> expected;
+                  if (dither) {
+                    expected = ReferenceDither(p, img, bpp, width, transparent, t, row);
+                  } else {
+                    for (int x = 0; x < width; ++x) {
+                      const uint8_t* px = &img[size_t(x) * bpp];
+                      const bool clear = transparent && bpp == 4 && px[3] == 0;
+                      expected.push_back(static_cast<uint8_t>(
+                          clear ? t : Nearest(p, px[0], px[1], px[2], transparent ? t : -1)));
+                    }
                   }
+                  expected.push_back(0xEE);  // nothing written past the row
+                  ASSERT_EQ(out, expected)
+                      << "size " << p.size << " width " << width << " picture " << picture
+                      << " bpp " << bpp << " transparent " << transparent << " dither " << dither
+                      << " row " << row << " lookups " << lookups;
                 }
-                expected.push_back(0xEE);  // nothing written past the row
-                ASSERT_EQ(out, expected) << "size " << p.size << " width " << width << " picture "
-                                         << picture << " bpp " << bpp << " transparent "
-                                         << transparent << " dither " << dither << " row " << row;
               }
             }
           }

@@ -82,7 +82,11 @@ TEST(GifEncoderMemory, AFailedAllocationFailsTheImageInsteadOfThrowing) {
     encoder.options.dither = true;
     encoder.working = giftest::WebPalette();
     encoder.SetOutput(&sink);
-    const uint32_t width = 64, height = 8;
+    // Large enough for the colour cache to keep its answers a grid cell at
+    // a time, which takes memory as the rows' colours arrive (a smaller
+    // image's cache takes all it needs at begin).
+    const uint32_t width = 256;
+    const uint32_t height = static_cast<uint32_t>(gif::ColorMapCache::kGridFromLookups / width);
     std::vector<std::vector<uint8_t>> rows;
     for (uint32_t y = 0; y < height; ++y) rows.push_back(Row(width, y));
     gif::Status begin = 0, firstRow = 0, end = 0;
