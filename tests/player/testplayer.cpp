@@ -12,13 +12,22 @@
 //   SOMNEL_PLAYER_IGNORE_CLOSE    when set, WM_CLOSE is logged and ignored
 //   SOMNEL_PLAYER_START_DELAY_MS  sleep this long before creating the window
 //
+// When the parameter text names a picture movie (SS_Picture), the player
+// reads that movie from its working directory with the movie reader, makes
+// its window fill the screen and draws the movie's bitmap in it, as large as
+// fits with its proportions kept, centred on black.
+//
 // Events, each "name value":
 //   start <process id>
 //   path <own program path>
 //   cwd <working directory>
 //   cfg <text of the .cfg beside the program>   (CR and LF shown as \r, \n)
 //   nocfg <path of the .cfg that could not be read>
+//   picture <movie name> <jpeg|lossless> <width>x<height>   the movie's bitmap
+//   nopicture <movie name> <reason>                       the movie could not be shown
 //   window <window handle, decimal>
+//   drew <x>,<y> <width>x<height> in <client width>x<client height>
+//                          the picture was drawn there (logged when it moves)
 //   keydown <virtual-key code>
 //   close                  WM_CLOSE, the window is destroyed
 //   close-ignored          WM_CLOSE while told to ignore it
@@ -32,6 +41,8 @@
 #include <cstring>
 #include <string>
 
+#include "tests/player/PlayerPicture.h"
+
 namespace {
 
 constexpr UINT_PTR kQuitTimer = 1;
@@ -39,6 +50,9 @@ constexpr int kExitCode = 0;
 
 HANDLE g_Log = INVALID_HANDLE_VALUE;  // append-only, shared with other writers
 bool g_IgnoreClose = false;
+bool g_HavePicture = false;
+PlayerPicture g_Picture;
+PlayerPlacement g_LastDrawn = {0, 0, -1, -1};
 
 void Log(const char* event, const std::string& value) {
   if (g_Log == INVALID_HANDLE_VALUE) return;
@@ -87,7 +101,8 @@ std::string Escape(const std::string& text) {
   return out;
 }
 
-void LogStartup() {
+// Returns the text of the parameter file ("" when there is none).
+std::string LogStartup() {
   Log("start", Number(GetCurrentProcessId()));
   char path[MAX_PATH] = "";
   GetModuleFileNameA(nullptr, path, sizeof path);
@@ -106,7 +121,7 @@ void LogStartup() {
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     Log("nocfg", cfg);
-    return;
+    return "";
   }
   std::string text;
   char buffer[4096];
@@ -114,10 +129,62 @@ void LogStartup() {
   while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
   CloseHandle(file);
   Log("cfg", Escape(text));
+  return text;
+}
+
+// Loads the picture movie the parameters name, relative to the working
+// directory as the saver intends.
+void LoadPicture(const std::string& parameters) {
+  const std::string name = PictureParameter(parameters);
+  if (name.empty()) return;
+  std::string error;
+  if (!LoadMoviePicture(name, &g_Picture, &error)) {
+    Log("nopicture", name + " " + error);
+    return;
+  }
+  g_HavePicture = true;
+  Log("picture", name + " " + g_Picture.kind + " " + Number(g_Picture.width) + "x" +
+                     Number(g_Picture.height));
+}
+
+void PaintPicture(HWND window) {
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(window, &paint);
+  RECT client;
+  GetClientRect(window, &client);
+  FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  const PlayerPlacement place =
+      PlacePicture(g_Picture.width, g_Picture.height, client.right, client.bottom);
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = g_Picture.width;
+  info.bmiHeader.biHeight = -g_Picture.height;  // top row first
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  SetStretchBltMode(dc, HALFTONE);
+  SetBrushOrgEx(dc, 0, 0, nullptr);
+  StretchDIBits(dc, place.x, place.y, place.width, place.height, 0, 0, g_Picture.width,
+                g_Picture.height, g_Picture.pixels.data(), &info, DIB_RGB_COLORS, SRCCOPY);
+  EndPaint(window, &paint);
+  if (place.x != g_LastDrawn.x || place.y != g_LastDrawn.y || place.width != g_LastDrawn.width ||
+      place.height != g_LastDrawn.height) {
+    g_LastDrawn = place;
+    Log("drew", Number(place.x) + "," + Number(place.y) + " " + Number(place.width) + "x" +
+                    Number(place.height) + " in " + Number(client.right) + "x" +
+                    Number(client.bottom));
+  }
 }
 
 LRESULT CALLBACK PlayerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case WM_PAINT:
+      if (!g_HavePicture) break;
+      PaintPicture(window);
+      return 0;
+    case WM_SIZE:
+      if (g_HavePicture) InvalidateRect(window, nullptr, FALSE);
+      break;
     case WM_KEYDOWN:
       Log("keydown", Number(wParam));
       return 0;
@@ -139,8 +206,9 @@ LRESULT CALLBACK PlayerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       PostQuitMessage(kExitCode);
       return 0;
     default:
-      return DefWindowProcA(window, message, wParam, lParam);
+      break;
   }
+  return DefWindowProcA(window, message, wParam, lParam);
 }
 
 int Finish(int code) {
@@ -153,7 +221,7 @@ int Finish(int code) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   OpenLog();
-  LogStartup();
+  const std::string parameters = LogStartup();
   g_IgnoreClose = EnvSet("SOMNEL_PLAYER_IGNORE_CLOSE");
   const DWORD quitAfter = EnvMs("SOMNEL_PLAYER_QUIT_AFTER_MS", INFINITE);
 
@@ -173,9 +241,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
   windowClass.lpszClassName = "SomnelTestPlayer";
   if (!RegisterClassA(&windowClass)) return Finish(1);
+  LoadPicture(parameters);
+  // A picture fills the screen, as the real player shows its movie.
   HWND window =
-      CreateWindowExA(0, windowClass.lpszClassName, "Somnel test player", WS_OVERLAPPEDWINDOW,
-                      CW_USEDEFAULT, CW_USEDEFAULT, 320, 240, nullptr, nullptr, instance, nullptr);
+      g_HavePicture
+          ? CreateWindowExA(0, windowClass.lpszClassName, "Somnel test player", WS_POPUP, 0, 0,
+                            GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr,
+                            nullptr, instance, nullptr)
+          : CreateWindowExA(0, windowClass.lpszClassName, "Somnel test player",
+                            WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 320, 240, nullptr,
+                            nullptr, instance, nullptr);
   if (!window) return Finish(2);
   Log("window", Number(reinterpret_cast<uintptr_t>(window)));
   ShowWindow(window, showCommand);
