@@ -14,6 +14,8 @@ constexpr int kDitherLevel = 2;
 
 bool LoadPicture(const zyPak& pak, zyPak::Image which, const char* modulePath, HINSTANCE module,
                  XDIB* dib) {
+  // Without a package there is nothing to show (and no offset to trust).
+  if (!TrailerHasPackage(pak.m_Trailer)) return false;
   if (pak.ImageOffset(which) != 0) {
     xfile* file = pak.OpenImage(which, modulePath);
     if (!file) return false;
@@ -21,9 +23,7 @@ bool LoadPicture(const zyPak& pak, zyPak::Image which, const char* modulePath, H
     xFileClose(file);
     return result == XERR_OK && dib->bits;
   }
-  // The built-in picture stands in for a package that carries none; without
-  // a package there is nothing to show.
-  if (!TrailerHasPackage(pak.m_Trailer)) return false;
+  // The built-in picture stands in for a package that carries none.
   return xdibLoadResource(dib, module, MAKEINTRESOURCEA(kPackageImageResource)) == XERR_OK &&
          dib->bits;
 }
@@ -40,8 +40,7 @@ bool ReduceForDisplay(XDIB* dib, XCUBE* cube) {
   if (xdibTo24Bit(dib) != XERR_OK) return false;
   XDITHER dither;
   std::memset(&dither, 0, sizeof dither);
-  if (xditherInit(&dither, cube, 0, kDitherBits, kDitherBits, kDitherBits, kDitherLevel) !=
-      XERR_OK)
+  if (xditherInit(&dither, cube, 0, kDitherBits, kDitherBits, kDitherBits, kDitherLevel) != XERR_OK)
     return false;
   const int result = xditherDib(&dither, dib);
   xditherFree(&dither);

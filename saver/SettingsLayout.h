@@ -5,8 +5,8 @@
 #include "clib/WinTypes.h"
 
 struct SettingsGrowth {
-  int dx;  // added to the width of the dialog and the frame; the buttons move right by it
-  int dy;  // added to the height of the dialog and the frame
+  int dx;       // added to the width of the dialog and the frame; the buttons move right by it
+  int dy;       // added to the height of the dialog and the frame
   RECT dialog;  // the grown dialog's window rectangle, centred on the screen
 };
 

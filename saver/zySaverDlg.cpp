@@ -11,8 +11,8 @@
 namespace {
 
 // The controls right of the picture frame, in the order they are moved.
-const int kRightHandControls[] = {IDOK,       IDCANCEL,  IDC_MUTE, IDC_SOUNDGROUP,
-                                  IDC_ALWAYS, IDC_ONCE,  IDC_NEVER};
+const int kRightHandControls[] = {IDOK,       IDCANCEL, IDC_MUTE, IDC_SOUNDGROUP,
+                                  IDC_ALWAYS, IDC_ONCE, IDC_NEVER};
 
 // A control's rectangle in the dialog's client coordinates.
 RECT ControlRect(HWND dialog, int id) {
@@ -45,9 +45,9 @@ void zySaverDlg::FitPicture() {
   RECT window;
   GetWindowRect(m_Handle, &window);
   const SIZE picture = PackagePictureSize(&m_Dib);
-  const SettingsGrowth growth = GrowSettingsDialog(
-      frame.right - frame.left, frame.bottom - frame.top, picture.cx, picture.cy, window,
-      GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  const SettingsGrowth growth =
+      GrowSettingsDialog(frame.right - frame.left, frame.bottom - frame.top, picture.cx, picture.cy,
+                         window, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
 
   MoveWindow(m_Handle, growth.dialog.left, growth.dialog.top,
              growth.dialog.right - growth.dialog.left, growth.dialog.bottom - growth.dialog.top,
@@ -114,7 +114,8 @@ LRESULT zySaverDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
 
 LRESULT zySaverDlg::OnDrawItem(WPARAM wParam, LPARAM lParam) {
   const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-  if (wParam == IDC_PICTURE && item && m_Dib.bits) DrawPackagePicture(item->hDC, &m_Dib, m_hPalette);
+  if (wParam == IDC_PICTURE && item && m_Dib.bits)
+    DrawPackagePicture(item->hDC, &m_Dib, m_hPalette);
   return 0;
 }
 

@@ -143,8 +143,8 @@ void LoadPicture(const std::string& parameters) {
     return;
   }
   g_HavePicture = true;
-  Log("picture", name + " " + g_Picture.kind + " " + Number(g_Picture.width) + "x" +
-                     Number(g_Picture.height));
+  Log("picture",
+      name + " " + g_Picture.kind + " " + Number(g_Picture.width) + "x" + Number(g_Picture.height));
 }
 
 void PaintPicture(HWND window) {
@@ -243,14 +243,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   if (!RegisterClassA(&windowClass)) return Finish(1);
   LoadPicture(parameters);
   // A picture fills the screen, as the real player shows its movie.
-  HWND window =
-      g_HavePicture
-          ? CreateWindowExA(0, windowClass.lpszClassName, "Somnel test player", WS_POPUP, 0, 0,
-                            GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr,
-                            nullptr, instance, nullptr)
-          : CreateWindowExA(0, windowClass.lpszClassName, "Somnel test player",
-                            WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 320, 240, nullptr,
-                            nullptr, instance, nullptr);
+  HWND window = g_HavePicture ? CreateWindowExA(0, windowClass.lpszClassName, "Somnel test player",
+                                                WS_POPUP, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                                                GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
+                                                instance, nullptr)
+                              : CreateWindowExA(0, windowClass.lpszClassName, "Somnel test player",
+                                                WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                                                320, 240, nullptr, nullptr, instance, nullptr);
   if (!window) return Finish(2);
   Log("window", Number(reinterpret_cast<uintptr_t>(window)));
   ShowWindow(window, showCommand);
