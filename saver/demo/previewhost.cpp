@@ -1,7 +1,7 @@
 // previewhost: stands in for the system's display settings, which show a
 // saver's preview in a small window of their own.
 //
-//   previewhost [--size WxH] [--wait MS] [--capture BMP] SAVER
+//   previewhost [--size WxH] [--wait MS] [--capture BMP] [--local] SAVER
 //
 // Opens a window titled "Preview" whose client area is W x H (default
 // 152 x 112, the size of the system's preview), starts SAVER /p with that
@@ -10,12 +10,21 @@
 // for the saver to end. Prints the saver's exit code. With --capture the
 // preview's pixels, as the window shows them just before it closes, are
 // saved as a 24-bit BMP file.
+//
+// Wine shows nothing that another process draws into a window of this one,
+// so a capture of the real preview stays blank there. With --local the
+// saver's own preview window (the program's classes, linked in) is made in
+// this process instead, over SAVER's package and pictures, as that saver's
+// start-up would make it; its pixels can then be captured.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+
+#include "saver/PackagePicture.h"
+#include "saver/zySaver.h"
 
 namespace {
 
@@ -79,10 +88,13 @@ int main(int argc, char** argv) {
   int width = 152, height = 112;
   DWORD wait = 3000;
   const char* capture = nullptr;
+  bool local = false;
   int i = 1;
   for (; i < argc && std::strncmp(argv[i], "--", 2) == 0; ++i) {
     if (std::strcmp(argv[i], "--size") == 0 && i + 1 < argc) {
       if (std::sscanf(argv[++i], "%dx%d", &width, &height) != 2) width = height = 0;
+    } else if (std::strcmp(argv[i], "--local") == 0) {
+      local = true;
     } else if (std::strcmp(argv[i], "--capture") == 0 && i + 1 < argc) {
       capture = argv[++i];
     } else if (std::strcmp(argv[i], "--wait") == 0 && i + 1 < argc) {
@@ -92,7 +104,8 @@ int main(int argc, char** argv) {
     }
   }
   if (i + 1 != argc || width <= 0 || height <= 0) {
-    std::fprintf(stderr, "usage: previewhost [--size WxH] [--wait MS] [--capture BMP] SAVER\n");
+    std::fprintf(stderr,
+                 "usage: previewhost [--size WxH] [--wait MS] [--capture BMP] [--local] SAVER\n");
     return 2;
   }
 
@@ -104,7 +117,8 @@ int main(int argc, char** argv) {
   wc.lpszClassName = "SomnelPreviewHost";
   RegisterClassA(&wc);
   RECT rect = {0, 0, width, height};
-  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE;
+  // Like the system's preview area: a plain window without a frame.
+  const DWORD style = WS_POPUP | WS_VISIBLE;
   AdjustWindowRect(&rect, style, FALSE);
   HWND host = CreateWindowExA(0, wc.lpszClassName, "Preview", style, 40, 40, rect.right - rect.left,
                               rect.bottom - rect.top, nullptr, nullptr, wc.hInstance, nullptr);
@@ -113,6 +127,43 @@ int main(int argc, char** argv) {
     return 1;
   }
   Pump(200);
+
+  if (local) {
+    zySaver* saver = new zySaver;
+    saver->m_Mode = kModePreview;
+    saver->m_hwndParent = host;
+    if (!saver->Create(wc.hInstance, SW_SHOW, host)) {
+      std::fprintf(stderr, "previewhost: cannot create the saver's preview window\n");
+      return 1;
+    }
+    // Its start-up read this program's (empty) package; the saver's is read now.
+    saver->FreePreviewPicture();
+    saver->m_Pak.Load(argv[i], 0);
+    HMODULE resources = LoadLibraryExA(argv[i], nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    const bool loaded = PreparePackagePicture(saver->m_Pak, zyPak::kPreviewImage, argv[i],
+                                              resources, &saver->m_PreviewDib,
+                                              &saver->m_PreviewCube, &saver->m_hPreviewPalette);
+    const SIZE size = PackagePictureSize(&saver->m_PreviewDib);
+    std::printf("preview window %dx%d, the saver's preview window made here over %s: %s\n", width,
+                height, argv[i],
+                loaded ? (std::to_string(size.cx) + "x" + std::to_string(size.cy) + " picture, " +
+                          std::to_string(xdibBitCount(&saver->m_PreviewDib)) + " bits a pixel")
+                             .c_str()
+                       : "no picture");
+    InvalidateRect(saver->m_Handle, nullptr, FALSE);
+    Pump(wait);
+    if (capture) {
+      if (!Capture(host, capture))
+        std::printf("previewhost: could not save %s\n", capture);
+      else
+        std::printf("preview saved as %s\n", capture);
+    }
+    saver->FreePreviewPicture();
+    DestroyWindow(host);
+    if (resources) FreeLibrary(resources);
+    delete saver;
+    return 0;
+  }
 
   std::string line =
       "\"" + std::string(argv[i]) + "\" /p " +

@@ -11,6 +11,8 @@
 //                                 still runs until it is killed or its quit time
 //   SOMNEL_PLAYER_IGNORE_CLOSE    when set, WM_CLOSE is logged and ignored
 //   SOMNEL_PLAYER_START_DELAY_MS  sleep this long before creating the window
+//   SOMNEL_PLAYER_CAPTURE         after drawing the picture the first time, save
+//                                 the window's client area there as a 24-bit BMP
 //
 // When the parameter text names a picture movie (SS_Picture), the player
 // reads that movie from its working directory with the movie reader, makes
@@ -28,6 +30,7 @@
 //   window <window handle, decimal>
 //   drew <x>,<y> <width>x<height> in <client width>x<client height>
 //                          the picture was drawn there (logged when it moves)
+//   captured <path>        the window's pixels were saved there
 //   keydown <virtual-key code>
 //   close                  WM_CLOSE, the window is destroyed
 //   close-ignored          WM_CLOSE while told to ignore it
@@ -147,6 +150,43 @@ void LoadPicture(const std::string& parameters) {
       name + " " + g_Picture.kind + " " + Number(g_Picture.width) + "x" + Number(g_Picture.height));
 }
 
+// Saves the client area of window (as this process drew it) as a BMP file.
+void SaveCapture(HWND window, const char* path) {
+  RECT client;
+  GetClientRect(window, &client);
+  HDC source = GetDC(window);
+  HDC memory = CreateCompatibleDC(source);
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = client.right;
+  info.bmiHeader.biHeight = client.bottom;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (bitmap) {
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, client.right, client.bottom, source, 0, 0, SRCCOPY);
+    GdiFlush();
+    const DWORD size = ((static_cast<DWORD>(client.right) * 3 + 3) & ~3u) * client.bottom;
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+    file.bfSize = file.bfOffBits + size;
+    if (std::FILE* out = std::fopen(path, "wb")) {
+      std::fwrite(&file, sizeof file, 1, out);
+      std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out);
+      std::fwrite(bits, size, 1, out);
+      std::fclose(out);
+      Log("captured", path);
+    }
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+  }
+  DeleteDC(memory);
+  ReleaseDC(window, source);
+}
+
 void PaintPicture(HWND window) {
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(window, &paint);
@@ -173,6 +213,9 @@ void PaintPicture(HWND window) {
     Log("drew", Number(place.x) + "," + Number(place.y) + " " + Number(place.width) + "x" +
                     Number(place.height) + " in " + Number(client.right) + "x" +
                     Number(client.bottom));
+    char capture[MAX_PATH];
+    const DWORD length = GetEnvironmentVariableA("SOMNEL_PLAYER_CAPTURE", capture, sizeof capture);
+    if (length > 0 && length < sizeof capture) SaveCapture(window, capture);
   }
 }
 
