@@ -635,13 +635,15 @@ TEST(PreviewPicture, WithoutAPackageThereIsNoPictureAndThePreviewIsBlack) {
 // (which holds what `content` gives) and returns when the player has
 // started and logged its picture; the caller looks at the rest.
 struct PhotoShow {
+  explicit PhotoShow(const Env& env = {}) : saver(env) {}
   Saver saver;
   std::string pics;
   HWND window = nullptr;
 
   bool Run(const std::string& photoName, const Bytes* content) {
     pics = saver / "pics";
-    if (!CreateDirectoryA(pics.c_str(), nullptr)) return false;
+    if (!CreateDirectoryA(pics.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+      return false;
     if (content && !wintest::WriteFileBytes(pics + "\\" + photoName, *content)) return false;
     if (!saver.Pack(kPlainProject)) return false;
     if (!wintest::WriteFileText(saver.IniPath(),
@@ -670,39 +672,61 @@ Bytes FileBytes(const std::string& path) {
 }
 
 TEST(PictureMovie, An8BitBmpBecomesAMovieBesideItThatThePlayerReadsAndDraws) {
-  PhotoShow show;
-  const Picture picture = TestPicture(40, 30);
+  wintest::ScratchDir shots;
+  const std::string capture = shots / "player.bmp";
+  PhotoShow show(Env{{"SOMNEL_PLAYER_CAPTURE", capture}});
+  // Twice as wide as high: on the screen it has black bands above and below.
+  const Picture picture = TestPicture(48, 24);
   const Bytes bmp = MakeBmp(picture, 8);
+  // A stale movie of that name is written over.
+  ASSERT_TRUE(CreateDirectoryA((show.saver / "pics").c_str(), nullptr));
+  ASSERT_TRUE(wintest::WriteFileText(show.saver / "pics\\photo.kmv", "stale"));
   ASSERT_TRUE(show.Run("photo.bmp", &bmp)) << show.saver.Log();
   // The player runs in the picture's folder, told the movie's bare name.
   EXPECT_EQ(show.saver.Events("cwd"), std::vector<std::string>{show.pics});
   EXPECT_EQ(show.Cfg(), "SS_Mode=S&SS_Sound=0&SS_RunCount=1&SS_Picture=photo.kmv");
   // The movie was there before the player's start: the player read it.
-  EXPECT_EQ(show.saver.Events("picture"), std::vector<std::string>{"photo.kmv lossless 40x30"})
+  EXPECT_EQ(show.saver.Events("picture"), std::vector<std::string>{"photo.kmv lossless 48x24"})
       << show.saver.Log();
-  ASSERT_TRUE(WaitFor([&] { return !show.saver.Events("drew").empty(); })) << show.saver.Log();
-  // Full screen, proportions kept (4:3 on the 4:3 screen), centred.
+  ASSERT_TRUE(WaitFor([&] { return !show.saver.Events("captured").empty(); })) << show.saver.Log();
+  // Full screen, proportions kept, centred.
   const int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
-  const int height = 30 * cx / 40;
-  const std::string drew = "0," + std::to_string((cy - height) / 2) + " " + std::to_string(cx) +
-                           "x" + std::to_string(height) + " in " + std::to_string(cx) + "x" +
-                           std::to_string(cy);
-  EXPECT_EQ(show.saver.Events("drew")[0], drew);
+  const int height = 24 * cx / 48;
+  const int top = (cy - height) / 2;
+  ASSERT_GT(top, 0);
+  EXPECT_EQ(show.saver.Events("drew")[0], "0," + std::to_string(top) + " " + std::to_string(cx) +
+                                              "x" + std::to_string(height) + " in " +
+                                              std::to_string(cx) + "x" + std::to_string(cy));
+  // What the player's window shows: black bands, the blue field top right,
+  // the F's red top bar, the green ground lower left.
+  Picture shot;
+  ASSERT_TRUE(ReadBmp(capture, &shot));
+  ASSERT_EQ(shot.width, cx);
+  ASSERT_EQ(shot.height, cy);
+  auto at = [&](double px, double py) {  // picture coordinates to the screen
+    return shot.At(static_cast<int>(px * cx / 48), top + static_cast<int>(py * height / 24));
+  };
+  EXPECT_EQ(shot.At(cx / 2, top / 2), RGB(0, 0, 0));
+  EXPECT_EQ(shot.At(cx / 2, cy - 1 - top / 2), RGB(0, 0, 0));
+  EXPECT_EQ(at(43.5, 1.5), RGB(20, 40, 200));
+  EXPECT_EQ(at(24.5, 5.5), RGB(230, 30, 20));
+  EXPECT_EQ(GetRValue(at(2.5, 22.5)), 10);
+  EXPECT_EQ(GetBValue(at(2.5, 22.5)), 30);
 
   const kmv::Movie movie = kmv::ReadFile(show.pics + "\\photo.kmv");
-  EXPECT_EQ(movie.frame.xmax, 40 * 20);
-  EXPECT_EQ(movie.frame.ymax, 30 * 20);
+  EXPECT_EQ(movie.frame.xmax, 48 * 20);
+  EXPECT_EQ(movie.frame.ymax, 24 * 20);
   EXPECT_EQ(movie.frameCount, 1);
   bool lossless = false;
   for (const kmv::Tag& tag : movie.tags) {
     if (tag.code != 20) continue;
     lossless = true;
-    EXPECT_EQ(tag.bitmap.width, 40);
-    EXPECT_EQ(tag.bitmap.height, 30);
+    EXPECT_EQ(tag.bitmap.width, 48);
+    EXPECT_EQ(tag.bitmap.height, 24);
     EXPECT_EQ(tag.bitmap.colorTableSize, 256u);
     // The top row comes first: the F's top bar at row 5 is red.
     const uint8_t* rows = tag.bitmap.inflated.data() + 3 * 256;
-    const uint8_t* red = tag.bitmap.inflated.data() + 3 * rows[5 * 40 + 20];
+    const uint8_t* red = tag.bitmap.inflated.data() + 3 * rows[5 * 48 + 20];
     EXPECT_EQ(RGB(red[0], red[1], red[2]), RGB(230, 30, 20));
   }
   EXPECT_TRUE(lossless);
