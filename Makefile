@@ -49,12 +49,14 @@ demo: wintest-build
 bench: setup
 	@scripts/bench-pictures
 	@scripts/bench-gifencoder
+	@scripts/bench-reduce
 
-# Bounded fuzzing runs of the parsers and the encoder (libFuzzer, clang).
+# Bounded fuzzing runs of the parsers, the encoder and colour reduction (libFuzzer, clang).
 fuzz: setup
 	@scripts/fuzz-xdib 60
 	@scripts/fuzz-kmvreader 60
 	@scripts/fuzz-gifencoder 60
+	@scripts/fuzz-xcube 60
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -117,20 +117,30 @@ void AssignNode(XCUBE* cube, XCUBENODE* node) {
     if (node->childMask & (1u << k)) AssignNode(cube, node->children[k]);
 }
 
+// A nearest-colour search in progress.
+struct Search {
+  const uint32_t* sq;  // sq[d] for d from -255 to 255
+  const PALETTEENTRY* entries;
+  int entryCount;
+  int red, green, blue;
+  int excluded;
+  uint32_t bestDistance;
+  int bestIndex;
+};
+
 // Children first (octants 0 to 7), then the node itself.
-void SearchNode(XCUBE* cube, const XCUBENODE* node, int red, int green, int blue, int excluded) {
-  for (int k = 0; k < 8; ++k)
-    if (node->childMask & (1u << k))
-      SearchNode(cube, node->children[k], red, green, blue, excluded);
-  if (node->pixelCount == 0 || node->paletteIndex == excluded) return;
+void SearchNode(Search& s, const XCUBENODE* node) {
+  for (unsigned mask = node->childMask; mask; mask &= mask - 1)
+    SearchNode(s, node->children[__builtin_ctz(mask)]);
+  if (node->pixelCount == 0 || node->paletteIndex == s.excluded) return;
   // Only a tree that was not made from the palette can name entries past it.
-  if (node->paletteIndex < 0 || node->paletteIndex >= cube->logpal->palNumEntries) return;
-  const PALETTEENTRY& e = cube->logpal->palPalEntry[node->paletteIndex];
-  const uint32_t distance = cube->sq[255 + e.peRed - red] + cube->sq[255 + e.peGreen - green] +
-                            cube->sq[255 + e.peBlue - blue];
-  if (distance < cube->bestDistance) {
-    cube->bestDistance = distance;
-    cube->bestIndex = node->paletteIndex;
+  if (node->paletteIndex < 0 || node->paletteIndex >= s.entryCount) return;
+  const PALETTEENTRY& e = s.entries[node->paletteIndex];
+  const uint32_t distance =
+      s.sq[e.peRed - s.red] + s.sq[e.peGreen - s.green] + s.sq[e.peBlue - s.blue];
+  if (distance < s.bestDistance) {
+    s.bestDistance = distance;
+    s.bestIndex = node->paletteIndex;
   }
 }
 
@@ -160,8 +170,12 @@ int xcubeCreate(XCUBE* cube, int depth, int colors) {
   return NewRoot(cube);
 }
 
-int xcubeInsert(XCUBE* cube, int red, int green, int blue, uint32_t weight, int index) {
-  ASSERT(cube != nullptr && cube->root != nullptr);
+namespace {
+
+// One insertion of weight through the box of (red, green, blue), with the
+// colour sums given: several insertions of colours of one leaf at once.
+int InsertSums(XCUBE* cube, int red, int green, int blue, uint32_t weight, uint64_t sumRed,
+               uint64_t sumGreen, uint64_t sumBlue, int index) {
   if (cube->nodeCount > XCUBE_MAX_NODES) {
     PruneLevel(cube, cube->root, cube->depth);
     --cube->depth;
@@ -187,15 +201,142 @@ int xcubeInsert(XCUBE* cube, int red, int green, int blue, uint32_t weight, int 
     node->refCount += weight;
   }
   node->pixelCount += weight;
-  node->sumRed += static_cast<uint64_t>(red) * weight;
-  node->sumGreen += static_cast<uint64_t>(green) * weight;
-  node->sumBlue += static_cast<uint64_t>(blue) * weight;
+  node->sumRed += sumRed;
+  node->sumGreen += sumGreen;
+  node->sumBlue += sumBlue;
   node->paletteIndex = index;
   return XERR_OK;
 }
 
+// Inserts a picture's runs. Consecutive runs whose colours end in the same
+// leaf are gathered and inserted once with their summed weight and colour
+// sums, which leaves the tree exactly as inserting them one by one: they
+// create no nodes after the first, and they are only gathered while the
+// node count is so far below the cap that none of them could prune.
+class RunInserter {
+ public:
+  explicit RunInserter(XCUBE* cube) : m_Cube(cube) {}
+
+  int Add(uint32_t color, uint32_t weight) {
+    const int red = (color >> 16) & 0xFF, green = (color >> 8) & 0xFF, blue = color & 0xFF;
+    if (m_Weight) {
+      if (Leaf(red, green, blue) == m_Leaf) {
+        m_Weight += weight;
+        m_SumRed += static_cast<uint64_t>(red) * weight;
+        m_SumGreen += static_cast<uint64_t>(green) * weight;
+        m_SumBlue += static_cast<uint64_t>(blue) * weight;
+        return XERR_OK;
+      }
+      const int rc = Flush();
+      if (rc != XERR_OK) return rc;
+    }
+    if (m_Cube->nodeCount + 8 > XCUBE_MAX_NODES)
+      return xcubeInsert(m_Cube, red, green, blue, weight, 0);
+    m_Red = red;
+    m_Green = green;
+    m_Blue = blue;
+    m_Leaf = Leaf(red, green, blue);
+    m_Weight = weight;
+    m_SumRed = static_cast<uint64_t>(red) * weight;
+    m_SumGreen = static_cast<uint64_t>(green) * weight;
+    m_SumBlue = static_cast<uint64_t>(blue) * weight;
+    return XERR_OK;
+  }
+
+  int Flush() {
+    if (!m_Weight) return XERR_OK;
+    const uint32_t weight = m_Weight;
+    m_Weight = 0;
+    return InsertSums(m_Cube, m_Red, m_Green, m_Blue, weight, m_SumRed, m_SumGreen, m_SumBlue, 0);
+  }
+
+ private:
+  // The leaf a colour ends in at the cube's depth: going up at a node
+  // whose centre is below the value follows the bits of value - 1 from the
+  // top (0 goes down everywhere, as 1 does).
+  uint32_t Leaf(int red, int green, int blue) const {
+    const int shift = 8 - m_Cube->depth;
+    auto bits = [shift](int v) { return static_cast<uint32_t>(v ? v - 1 : 0) >> shift; };
+    return bits(red) | (bits(green) << 8) | (bits(blue) << 16) |
+           (static_cast<uint32_t>(m_Cube->depth) << 24);
+  }
+
+  XCUBE* m_Cube;  // not owned
+  int m_Red = 0, m_Green = 0, m_Blue = 0;
+  uint32_t m_Leaf = 0;
+  uint32_t m_Weight = 0;  // 0: nothing gathered
+  uint64_t m_SumRed = 0, m_SumGreen = 0, m_SumBlue = 0;
+};
+
+// The weight and colour sums gathered for one leaf.
+struct LeafSums {
+  uint32_t weight;
+  uint64_t red, green, blue;
+};
+
+// Deepest depth at which a whole picture's runs are first gathered per leaf
+// and then inserted leaf by leaf. A tree of depth 5 has at most 37449
+// nodes, far below the cap, so no insertion can prune, and the tree ends
+// exactly as when the runs are inserted one by one (the order of insertion
+// only decides where in the blocks the nodes lie).
+constexpr int kGatherDepth = 5;
+
+}  // namespace
+
+int xcubeInsert(XCUBE* cube, int red, int green, int blue, uint32_t weight, int index) {
+  ASSERT(cube != nullptr && cube->root != nullptr);
+  return InsertSums(cube, red, green, blue, weight, static_cast<uint64_t>(red) * weight,
+                    static_cast<uint64_t>(green) * weight, static_cast<uint64_t>(blue) * weight,
+                    index);
+}
+
+namespace {
+
+// Calls add(colour, weight) for every run of equal colour of every row, rows
+// in storage order, colours as 0xRRGGBB. Stops at the first code add
+// returns other than XERR_OK and returns it.
+template <typename Add>
+int ForEachRun(const XDIB* dib, Add add) {
+  const BITMAPINFOHEADER& h = dib->bmiHeader;
+  const int bitCount = h.biBitCount;
+  const size_t w = static_cast<size_t>(h.biWidth);
+  for (LONG y = 0; y < h.biHeight; ++y) {
+    const uint8_t* row = dib->bits + static_cast<size_t>(y) * dib->rowBytes;
+    uint32_t runColor = 0;
+    uint32_t runLength = 0;
+    for (size_t x = 0; x < w; ++x) {
+      uint32_t color;
+      if (bitCount == 24) {
+        const uint8_t* p = row + 3 * x;
+        color = p[2] << 16 | p[1] << 8 | p[0];
+      } else {
+        const unsigned index = bitCount == 8 ? row[x]
+                               : (x & 1)     ? (row[x / 2] & 0x0F)
+                                             : (row[x / 2] >> 4);
+        const RGBQUAD& q = dib->bmiColors[index];
+        color = static_cast<uint32_t>(q.rgbRed) << 16 | q.rgbGreen << 8 | q.rgbBlue;
+      }
+      if (runLength && color == runColor) {
+        ++runLength;
+        continue;
+      }
+      if (runLength) {
+        const int rc = add(runColor, runLength + 1);
+        if (rc != XERR_OK) return rc;
+      }
+      runColor = color;
+      runLength = 1;
+    }
+    const int rc = add(runColor, runLength + 1);
+    if (rc != XERR_OK) return rc;
+  }
+  return XERR_OK;
+}
+
+}  // namespace
+
 int xcubeAddDib(XCUBE* cube, const XDIB* dib) {
-  ASSERT(cube != nullptr && dib != nullptr);
+  ASSERT(cube != nullptr && cube->root != nullptr && dib != nullptr);
   const BITMAPINFOHEADER& h = dib->bmiHeader;
   const int bitCount = h.biBitCount;
   if (bitCount != 4 && bitCount != 8 && bitCount != 24) return XERR_FORMAT;
@@ -203,41 +344,43 @@ int xcubeAddDib(XCUBE* cube, const XDIB* dib) {
   const uint64_t width = static_cast<uint64_t>(h.biWidth);
   const uint64_t need = bitCount == 24 ? 3 * width : bitCount == 8 ? width : (width + 1) / 2;
   if (dib->rowBytes < need) return XERR_FORMAT;
-  const size_t w = static_cast<size_t>(width);
-  for (LONG y = 0; y < h.biHeight; ++y) {
-    const uint8_t* row = dib->bits + static_cast<size_t>(y) * dib->rowBytes;
-    // The run in progress: its colour and length.
-    uint32_t runColor = 0;
-    uint32_t runLength = 0;
-    for (size_t x = 0; x < w; ++x) {
-      uint32_t color;
-      if (bitCount == 24) {
-        const uint8_t* p = row + 3 * x;
-        color = p[0] | (p[1] << 8) | (static_cast<uint32_t>(p[2]) << 16);
-      } else {
-        const unsigned index = bitCount == 8 ? row[x]
-                               : (x & 1)     ? (row[x / 2] & 0x0F)
-                                             : (row[x / 2] >> 4);
-        const RGBQUAD& q = dib->bmiColors[index];
-        color = q.rgbBlue | (q.rgbGreen << 8) | (static_cast<uint32_t>(q.rgbRed) << 16);
-      }
-      if (runLength && color == runColor) {
-        ++runLength;
-        continue;
-      }
-      if (runLength) {
-        const int rc = xcubeInsert(cube, (runColor >> 16) & 0xFF, (runColor >> 8) & 0xFF,
-                                   runColor & 0xFF, runLength + 1, 0);
-        if (rc != XERR_OK) return rc;
-      }
-      runColor = color;
-      runLength = 1;
-    }
-    const int rc = xcubeInsert(cube, (runColor >> 16) & 0xFF, (runColor >> 8) & 0xFF,
-                               runColor & 0xFF, runLength + 1, 0);
-    if (rc != XERR_OK) return rc;
+
+  const int depth = cube->depth;
+  LeafSums* leaves = nullptr;
+  if (depth <= kGatherDepth)
+    leaves = static_cast<LeafSums*>(std::calloc(size_t(1) << (3 * depth), sizeof(LeafSums)));
+  if (!leaves) {
+    RunInserter runs(cube);
+    const int rc = ForEachRun(
+        dib, [&runs](uint32_t color, uint32_t weight) { return runs.Add(color, weight); });
+    return rc != XERR_OK ? rc : runs.Flush();
   }
-  return XERR_OK;
+  // A channel's leaf bits: the bits of value - 1 from the top (0 as 1).
+  const int shift = 8 - depth;
+  uint32_t bitsOf[256];
+  for (int v = 0; v < 256; ++v) bitsOf[v] = static_cast<uint32_t>(v ? v - 1 : 0) >> shift;
+  ForEachRun(dib, [&](uint32_t color, uint32_t weight) {
+    const uint32_t red = color >> 16, green = (color >> 8) & 0xFF, blue = color & 0xFF;
+    LeafSums& leaf = leaves[bitsOf[red] | bitsOf[green] << depth | bitsOf[blue] << (2 * depth)];
+    leaf.weight += weight;
+    leaf.red += static_cast<uint64_t>(red) * weight;
+    leaf.green += static_cast<uint64_t>(green) * weight;
+    leaf.blue += static_cast<uint64_t>(blue) * weight;
+    return XERR_OK;
+  });
+  int rc = XERR_OK;
+  const uint32_t mask = (1u << depth) - 1;
+  for (uint32_t key = 0; key < (1u << (3 * depth)) && rc == XERR_OK; ++key) {
+    const LeafSums& leaf = leaves[key];
+    if (!leaf.weight) continue;
+    // A colour of the leaf's box to lead the way down.
+    const int red = static_cast<int>(((key & mask) << shift) + 1);
+    const int green = static_cast<int>((((key >> depth) & mask) << shift) + 1);
+    const int blue = static_cast<int>((((key >> (2 * depth)) & mask) << shift) + 1);
+    rc = InsertSums(cube, red, green, blue, leaf.weight, leaf.red, leaf.green, leaf.blue, 0);
+  }
+  std::free(leaves);
+  return rc;
 }
 
 LOGPALETTE* xcubeFromColors(XCUBE* cube, const RGBQUAD* colors, int count, int reduce) {
@@ -368,10 +511,20 @@ int xcubeNearest(XCUBE* cube, int red, int green, int blue, int excluded) {
       node = node->children[k];
     }
   }
-  cube->bestDistance = 0xFFFFFFFF;
-  cube->bestIndex = 0;
-  SearchNode(cube, node->parent, red, green, blue, excluded);
-  return cube->bestIndex;
+  Search s;
+  s.sq = cube->sq + 255;
+  s.entries = cube->logpal->palPalEntry;
+  s.entryCount = cube->logpal->palNumEntries;
+  s.red = red;
+  s.green = green;
+  s.blue = blue;
+  s.excluded = excluded;
+  s.bestDistance = 0xFFFFFFFF;
+  s.bestIndex = 0;
+  SearchNode(s, node->parent);
+  cube->bestDistance = s.bestDistance;
+  cube->bestIndex = s.bestIndex;
+  return s.bestIndex;
 }
 
 void xcubeFree(XCUBE* cube) {

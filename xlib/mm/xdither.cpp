@@ -90,7 +90,7 @@ int xditherDib(XDITHER* context, XDIB* dib) {
     return XERR_FORMAT;
 
   // Two rows of (width + 2) pixels of red, green and blue sums in
-  // sixteenths, one pixel of margin at each end.
+  // sixteenths, one pixel of margin at each end (written, never read).
   const size_t rowSums = (w + 2) * 3;
   int32_t* errors = static_cast<int32_t*>(std::calloc(2 * rowSums, sizeof(int32_t)));
   if (!errors) return XERR_NOMEM;
@@ -108,20 +108,25 @@ int xditherDib(XDITHER* context, XDIB* dib) {
     int32_t* swap = current;
     current = next;
     next = swap;
-    // The margins collect errors that are never read; start them afresh.
-    next[0] = next[1] = next[2] = 0;
-    next[rowSums - 3] = next[rowSums - 2] = next[rowSums - 1] = 0;
     const uint8_t* in = dib->bits + static_cast<size_t>(y) * dib->rowBytes;
     uint8_t* out = dib->bits + static_cast<size_t>(y) * newRow;
-    int32_t* cur = current + 3;  // pixel 0
-    int32_t* nxt = next + 3;
-    for (size_t x = 0; x < w; ++x, cur += 3, nxt += 3) {
+    // This row's pushed errors are final when the row starts, but for the
+    // 7/16 each pixel passes to its right neighbour: carried here. Of the
+    // next row's sums, pixel x - 1 is complete once pixel x has added its
+    // 3/16; the two after it are carried until then. So every sum is built
+    // in registers and stored once, and the next row needs no clearing.
+    const int32_t* cur = current + 3;        // pixel 0
+    int32_t* finished = next;                // next row, pixel x - 1 (the left margin at x 0)
+    int carryR = 0, carryG = 0, carryB = 0;  // 7/16 from the left
+    int belowR = 0, belowG = 0, belowB = 0;  // next row, pixel x: 1/16 + 5/16 so far
+    int rightR = 0, rightG = 0, rightB = 0;  // next row, pixel x + 1: 1/16 so far
+    for (size_t x = 0; x < w; ++x) {
       const int blue0 = in[3 * x];
       const int green0 = in[3 * x + 1];
       const int red0 = in[3 * x + 2];
-      const int red = clamp[red0 + limit[cur[0] >> 4]];
-      const int green = clamp[green0 + limit[cur[1] >> 4]];
-      const int blue = clamp[blue0 + limit[cur[2] >> 4]];
+      const int red = clamp[red0 + limit[(cur[3 * x] + carryR) >> 4]];
+      const int green = clamp[green0 + limit[(cur[3 * x + 1] + carryG) >> 4]];
+      const int blue = clamp[blue0 + limit[(cur[3 * x + 2] + carryB) >> 4]];
       int index;
       if (n == 2) {
         index = (red + green + blue) / 384;
@@ -129,28 +134,29 @@ int xditherDib(XDITHER* context, XDIB* dib) {
         const int key =
             (red >> rShift) | ((green >> gShift) << gLeft) | ((blue >> bShift) << bLeft);
         index = lookup[key];
-        if (index == -1) {
+        if (index < 0) {
           index = xcubeNearest(cube, red, green, blue, -1);
           lookup[key] = static_cast<int16_t>(index);
         }
       }
-      cur[0] = cur[1] = cur[2] = 0;
       const PALETTEENTRY& e = entries[index];
       const int er = red - e.peRed;
       const int eg = green - e.peGreen;
       const int eb = blue - e.peBlue;
-      cur[3] += 7 * er;
-      cur[4] += 7 * eg;
-      cur[5] += 7 * eb;
-      nxt[-3] += 3 * er;
-      nxt[-2] += 3 * eg;
-      nxt[-1] += 3 * eb;
-      nxt[0] += 5 * er;
-      nxt[1] += 5 * eg;
-      nxt[2] += 5 * eb;
-      nxt[3] += er;
-      nxt[4] += eg;
-      nxt[5] += eb;
+      carryR = 7 * er;
+      carryG = 7 * eg;
+      carryB = 7 * eb;
+      // Pixel x - 1 of the next row is complete.
+      finished[0] = belowR + 3 * er;
+      finished[1] = belowG + 3 * eg;
+      finished[2] = belowB + 3 * eb;
+      finished += 3;
+      belowR = rightR + 5 * er;
+      belowG = rightG + 5 * eg;
+      belowB = rightB + 5 * eb;
+      rightR = er;
+      rightG = eg;
+      rightB = eb;
       if (newBits == 8) {
         out[x] = static_cast<uint8_t>(index);
       } else if (newBits == 4) {
@@ -165,6 +171,10 @@ int xditherDib(XDITHER* context, XDIB* dib) {
         if (index) b = static_cast<uint8_t>(b | (0x80 >> (x & 7)));
       }
     }
+    // The last pixel's sums; the one past it falls in the right margin.
+    finished[0] = belowR;
+    finished[1] = belowG;
+    finished[2] = belowB;
     if (context->callback) context->callback(context->user, static_cast<int>(y + 1), height);
   }
   std::free(errors);

@@ -15,7 +15,9 @@
 #include "xlib/lib/xfile.h"
 #include "xlib/mm/PictureInfo.h"
 #include "xlib/mm/tests/BmpBytes.h"
+#include "xlib/mm/xcube.h"
 #include "xlib/mm/xdib.h"
+#include "xlib/mm/xdisplay.h"
 
 namespace {
 
@@ -374,6 +376,40 @@ TEST(BmpCorpusOnWindows, FileReadersAgreeWithMemory) {
     }
   }
   EXPECT_GT(files, 60);
+}
+
+// The colour reduction asks the screen by default: a palette display answers
+// its palette size, any other its NUMCOLORS (-1 on true colour, where the
+// saver shows its picture unreduced).
+TEST(XScreenDisplay, AnswersFromTheScreen) {
+  HDC dc = GetDC(nullptr);
+  ASSERT_NE(dc, nullptr);
+  const bool palette = (GetDeviceCaps(dc, RASTERCAPS) & RC_PALETTE) != 0;
+  const int colors = palette ? GetDeviceCaps(dc, SIZEPALETTE) : GetDeviceCaps(dc, NUMCOLORS);
+  const int reserved = GetDeviceCaps(dc, NUMRESERVED);
+  ReleaseDC(nullptr, dc);
+  XScreenDisplay screen;
+  EXPECT_EQ(screen.HasPalette(), palette);
+  EXPECT_EQ(screen.NumReserved(), reserved);
+  EXPECT_EQ(xdibDisplayColors(), colors);
+  XCUBE cube;
+  std::memset(&cube, 0, sizeof cube);
+  EXPECT_EQ(xcubeCreate(&cube, 0, 0), colors >= 1 && colors <= 256 ? XERR_OK : -1);
+  xcubeFree(&cube);
+  if (!palette) {
+    PALETTEENTRY entries[4];
+    EXPECT_EQ(screen.SystemPaletteEntries(0, 4, entries), 0);
+  }
+  // A described display takes the screen's place while it is in use.
+  XDisplayDescription described;
+  described.hasPalette = true;
+  described.paletteSize = 256;
+  described.numReserved = 20;
+  {
+    XDisplayScope use(described);
+    EXPECT_EQ(xdibDisplayColors(), 256);
+  }
+  EXPECT_EQ(xdibDisplayColors(), colors);
 }
 
 }  // namespace
