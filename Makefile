@@ -39,8 +39,12 @@ test-windows: wintest-build
 	  echo "== win32 product checks that need no Wine =="; \
 	  ctest --preset win32 -L no-wine; fi
 
+WIN_TEST_SUMMARY = $(if $(filter win32,$(WIN_TEST_PRESET)),\
+  Windows tests ran from the win32 product build under 32-bit Wine,\
+  Windows tests ran from the win64 build under 64-bit Wine because this machine cannot start 32-bit code; the win32 product passed its checks that need no Wine)
+
 test: test-native test-windows
-	@echo "make test: native and Windows ($(WIN_TEST_PRESET)) tests passed"
+	@echo "make test: native and Windows tests passed; $(strip $(WIN_TEST_SUMMARY))"
 
 demo: wintest-build
 	@scripts/demo $(WIN_TEST_PRESET)

@@ -92,8 +92,11 @@ bool HVShape::HasTransform() {
 }
 
 VMatrix* HVShape::GetMatrix() {
-  // Every intermediate is rounded to single precision explicitly, so that a
-  // 32-bit build computing in extended precision gives the same matrix.
+  // Every intermediate is single precision; the casts mark each rounding.
+  // They hold only where each operation is rounded to its type: SSE2
+  // arithmetic on every target (the toolchain files), never x87, whose
+  // extended intermediates GCC keeps across such casts. cos and sin come from
+  // the C library in double precision and are then rounded to float.
   const float cx = static_cast<float>(
       TruncS32(static_cast<float>(static_cast<float>(int64_t(bounds.xmin) + bounds.xmax) * 0.5f)));
   const float cy = static_cast<float>(

@@ -242,6 +242,12 @@ void ReadLossless(const std::vector<uint8_t>& bytes, BitReader& r, Tag& tag, uin
   uint32_t zStart = r.Offset();
   b.compressedSize = r.Remaining();
   uint64_t expected = LosslessBytes(b);
+  // Deflate expands at most 1032 to 1: a bitmap larger than that is damaged,
+  // and is refused before a block of its size is allocated and cleared.
+  if (expected > uint64_t(b.compressedSize) * 1032) {
+    throw ParseError(at, "bitmap of " + std::to_string(expected) + " bytes cannot come from " +
+                             std::to_string(b.compressedSize) + " bytes of zlib data");
+  }
   if (expected > maxInflated) throw ParseError(at, "bitmap too large to check");
   b.inflated.resize(static_cast<size_t>(expected));
 

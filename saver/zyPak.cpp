@@ -84,6 +84,10 @@ int zyPak::Load(const char* modulePath, int extract) {
   TerminateTrailerCommands(m_Trailer);
 
   const bool present = TrailerHasPackage(m_Trailer);
+  // Without a package the last bytes of the file are the program's own
+  // (linker data), not a trailer: read as one they would set every flag and
+  // fill the commands. No package means a trailer of zeros.
+  if (!present) std::memset(&m_Trailer, 0, sizeof m_Trailer);
   int extracted = 1;
   if (present && extract) extracted = ExtractPlayer(module, modulePath);
   module.Close();
@@ -101,10 +105,9 @@ int zyPak::UseDevelopmentPlayer(const char* modulePath) {
   if (!CopyPath(player, modulePath) || !ReplaceExtension(player, ".exe")) return 0;
   if (!xFileExists(player)) return 0;
   CopyPath(m_PlayerPath, player);
+  // The trailer is all zero here: the keys fill its flags, keys and
+  // commands, and there are no pictures.
   ReadProjectKeys(*this, modulePath);
-  // The tail of the file was no trailer: its picture offsets mean nothing.
-  m_Trailer.settingsBoxImageOffset = 0;
-  m_Trailer.previewImageOffset = 0;
   m_bExtracted = 0;  // never delete a player we did not create
   return 1;
 }

@@ -72,7 +72,7 @@ class zyPak {
   // extracted, and clears the record.
   void StopPlayer();
 
-  PayloadTrailer m_Trailer;      // exactly as read, zero until then
+  PayloadTrailer m_Trailer;      // as read when it holds a package, else zero
   char m_ErrorText[512];         // last launch error of the player
   char m_ExtractDir[kMaxPath];   // where the player is copied to
   char m_PicturePath[kMaxPath];  // [Photo] File of the user settings

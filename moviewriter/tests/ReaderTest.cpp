@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <iterator>
 #include <vector>
 
 #include "moviewriter/HVMovie.h"
@@ -100,6 +102,25 @@ TEST(KmvReader, DamagedFilesNameTheOffset) {
       EXPECT_NE(std::string(e.what()).find(c.text), std::string::npos)
           << c.name << ": " << e.what();
     }
+  }
+}
+
+TEST(KmvReader, BitmapSizesItsDataCannotHoldAreRefused) {
+  // Width and height raised to 65535 x 16383: just under the 1 GiB the reader
+  // inflates at most, from a zlib stream of some twenty bytes.
+  std::vector<uint8_t> b = SampleMovie();
+  const uint8_t fields[] = {3, 3, 0, 2, 0, 1};  // format 3, 3 x 2 pixels, 2 colours
+  auto it = std::search(b.begin(), b.end(), std::begin(fields), std::end(fields));
+  ASSERT_NE(it, b.end());
+  const uint32_t formatAt = static_cast<uint32_t>(it - b.begin());
+  b[formatAt + 1] = 0xFF, b[formatAt + 2] = 0xFF;
+  b[formatAt + 3] = 0xFF, b[formatAt + 4] = 0x3F;
+  try {
+    kmv::Read(b);
+    ADD_FAILURE() << "accepted";
+  } catch (const kmv::ParseError& e) {
+    EXPECT_EQ(e.Offset(), formatAt) << e.what();
+    EXPECT_NE(std::string(e.what()).find("cannot come from"), std::string::npos) << e.what();
   }
 }
 

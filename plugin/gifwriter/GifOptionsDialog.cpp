@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "plugin/frame/InterfaceObject.h"
+#include "plugin/gifwriter/DialogGuard.h"
 #include "plugin/gifwriter/GifWriterInterfaces.h"
 #include "plugin/gifwriter/Palettes.h"
 
@@ -346,7 +347,7 @@ void OnInitDialog(HWND dialog) {
   CentreOnOwner(dialog);
 }
 
-INT_PTR CALLBACK GifOptionsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR HandleGifOptionsMessage(HWND dialog, UINT message, WPARAM wParam) {
   GifDialogState& s = GifDialog();
   switch (message) {
     case WM_INITDIALOG:
@@ -386,6 +387,11 @@ INT_PTR CALLBACK GifOptionsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     default:
       return FALSE;
   }
+}
+
+INT_PTR CALLBACK GifOptionsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  return GuardedDialogMessage(dialog,
+                              [&] { return HandleGifOptionsMessage(dialog, message, wParam); });
 }
 
 void Walk(const std::string& folder, int depth, std::vector<std::string>* files) {

@@ -40,7 +40,8 @@ GifDialogState& GifDialog();
 gif::PaletteSpec& GifDialogPalette();
 
 // Shows dialog 102 modally over `parent`. Returns 0 after OK, 1 after Cancel,
-// -1 when the dialog could not be made.
+// -1 when the dialog could not be made or a step of it ran out of memory
+// (no exception leaves the dialog).
 INT_PTR RunGifOptionsDialog(HINSTANCE resources, HWND parent, GifWriterInstance* instance);
 
 // The palette display tells the dialog of a click on a cell.

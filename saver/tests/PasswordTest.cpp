@@ -97,6 +97,8 @@ TEST(PasswordStateTest, RegistryTable) {
       {"\"1\" and 0", Str("1"), Num(0), TRUE},
       {"\"0\" and a large number", Str("0"), Num(0x80000000u), TRUE},
       {"\"00\" is not exactly \"0\"", Str("00"), kMissing, TRUE},
+      // 31 characters and the NUL fill the 32-byte buffer exactly.
+      {"31 characters", Str("0000000000000000000000000000000"), kMissing, TRUE},
       {"number stored as text is not a number", Str("0"), Str("1"), FALSE},
   };
   for (const Case& c : cases) {

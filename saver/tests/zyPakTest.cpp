@@ -124,9 +124,29 @@ TEST_F(PakTest, PackageDetectionTable) {
     EXPECT_EQ(pak.Load(modulePath.c_str(), 1), f.result) << f.what;
     EXPECT_EQ(wintest::Exists(tempDir + "\\Saver.dat"), f.result == 1) << f.what;
     EXPECT_EQ(pak.m_bExtracted, static_cast<uint32_t>(f.result)) << f.what;
-    if (f.bytes == &shortFile) {
-      EXPECT_EQ(pak.m_Trailer.magic, 0u) << f.what;
+    if (f.result == 0) {
+      const PayloadTrailer zero = {};
+      EXPECT_EQ(std::memcmp(&pak.m_Trailer, &zero, sizeof zero), 0)
+          << f.what << ": without a package the trailer is all zero";
     }
+  }
+}
+
+TEST_F(PakTest, NoPackageLeavesNoFlagsOrCommandsFromTheFileTail) {
+  // The bare program: its last bytes are linker data, here all bits set, which
+  // read as a trailer would turn on every flag and fill every command. Loaded
+  // both as a show would (extract) and as the settings dialog would.
+  for (int extract : {1, 0}) {
+    WriteModule(Bytes(4000, 0xFF));
+    zyPak pak;
+    EXPECT_EQ(pak.Load(modulePath.c_str(), extract), 0);
+    const PayloadTrailer zero = {};
+    EXPECT_EQ(std::memcmp(&pak.m_Trailer, &zero, sizeof zero), 0) << "extract " << extract;
+    EXPECT_FALSE(pak.HasFlag(kFlagRunPreview));
+    EXPECT_FALSE(pak.HasFlag(kFlagTwoWaySound));
+    EXPECT_FALSE(pak.HasFlag(kFlagThreeWaySound));
+    EXPECT_STREQ(pak.m_Trailer.commands[0], "");
+    EXPECT_EQ(pak.ImageOffset(zyPak::kPreviewImage), 0u);
   }
 }
 
@@ -247,6 +267,12 @@ TEST_F(PakTest, DevelopmentPlayerBesideTheSaver) {
   EXPECT_EQ(pak.m_Trailer.interactiveFlags & kInteractiveAll, kInteractiveOnKey);
   EXPECT_EQ(pak.m_Trailer.executeKeys[1], 113u);
   EXPECT_STREQ(pak.m_Trailer.commands[1], "calc.exe");
+  // Nothing of the file's tail survives beside what the keys set.
+  EXPECT_EQ(pak.m_Trailer.magic, 0u);
+  EXPECT_EQ(pak.m_Trailer.playerStart, 0u);
+  EXPECT_EQ(pak.m_Trailer.interactiveKeys[1], 0u);
+  EXPECT_EQ(pak.m_Trailer.executeKeys[0], 0u);
+  EXPECT_STREQ(pak.m_Trailer.commands[0], "");
   EXPECT_EQ(pak.ImageOffset(zyPak::kPreviewImage), 0u);
   EXPECT_EQ(pak.ImageOffset(zyPak::kSettingsBoxImage), 0u);
   EXPECT_TRUE(wintest::Exists(player));

@@ -52,14 +52,20 @@ int xRegGetString(const xreg* reg, const char* name, const char* def, char* buff
   ASSERT(reg->hKey != NULL);
   if (size <= 0) return 0;
   DWORD type = 0;
-  // One byte kept back for a NUL the stored value may lack.
-  DWORD got = static_cast<DWORD>(size - 1);
+  // The whole buffer is offered: a value that fills it exactly, NUL included,
+  // fits. Keeping a byte back would refuse such a value and give the default.
+  DWORD got = static_cast<DWORD>(size);
   if (RegQueryValueExA(reg->hKey, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &got) !=
           ERROR_SUCCESS ||
       (type != REG_SZ && type != REG_EXPAND_SZ)) {
     CopyCut(buffer, size, def);
     return 0;
   }
-  buffer[got] = '\0';
+  // A value stored without its NUL: terminate it, at the last byte when it
+  // fills the buffer.
+  if (got < static_cast<DWORD>(size))
+    buffer[got] = '\0';
+  else
+    buffer[size - 1] = '\0';
   return static_cast<int>(got);
 }

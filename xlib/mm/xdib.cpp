@@ -338,9 +338,20 @@ int xdibReadFrom(XDIB* dib, XDibSource& src, bool withFileHeader) {
   return xdibReadWith(dib, src, options);
 }
 
+// Most rows a run-length stream of inSize bytes can reach: a step of four
+// bytes moves at most 255 rows up (delta) and 255 pixels on, and a row is at
+// least 4 bytes, so 255 + 64 rows. A picture with more rows cannot come from
+// that data, however it ends.
+static uint64_t RleReachableRows(uint64_t inSize) {
+  return 1 + (inSize / 4 + 1) * (255 + 64);
+}
+
 int xdibReadWith(XDIB* dib, XDibSource& src, const XDibReadOptions& options) {
   ASSERT(dib != nullptr);
   dib->bits = nullptr;
+  // What the picture's file holds from here, when the source knows: sizes it
+  // cannot hold are refused before a block is allocated for them.
+  const int64_t available = src.Remaining();
   if (options.withFileHeader) {
     uint8_t fileHeader[14];
     if (ReadSome(src, fileHeader, sizeof fileHeader) != static_cast<long>(sizeof fileHeader))
@@ -373,7 +384,9 @@ int xdibReadWith(XDIB* dib, XDibSource& src, const XDibReadOptions& options) {
 
   if (h.biCompression == BI_RGB) {
     // The block always holds every row, whatever the image-size field says;
-    // bytes a short file does not supply stay 0.
+    // bytes a short file does not supply stay 0. A block larger than the
+    // whole picture file, though, is a damaged header, not a short file.
+    if (available >= 0 && blockSize > static_cast<uint64_t>(available)) return XERR_FORMAT;
     uint8_t* block = static_cast<uint8_t*>(std::calloc(blockSize, 1));
     if (!block) return XERR_NOMEM;
     size_t want = h.biSizeImage ? h.biSizeImage : blockSize;
@@ -386,6 +399,10 @@ int xdibReadWith(XDIB* dib, XDibSource& src, const XDibReadOptions& options) {
     return XERR_OK;
   }
 
+  const int64_t data = src.Remaining();
+  uint64_t input = h.biSizeImage;
+  if (data >= 0 && static_cast<uint64_t>(data) < input) input = static_cast<uint64_t>(data);
+  if (static_cast<DWORD>(h.biHeight) > RleReachableRows(input)) return XERR_FORMAT;
   return ReadRle(dib, src, h.biSizeImage, options.abortFlag);
 }
 

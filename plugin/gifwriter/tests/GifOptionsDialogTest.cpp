@@ -5,15 +5,19 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdint>
 #include <cstring>
 #include <functional>
 #include <iterator>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "host/HostDictionary.h"
 #include "host/PluginModule.h"
+#include "plugin/gifwriter/DialogGuard.h"
 #include "plugin/gifwriter/GifWriterInstance.h"
 
 using namespace vrixhost;
@@ -545,6 +549,61 @@ TEST(GifOptionsResources, TenLanguagesAndTheEnglishTexts) {
   for (int i = 0; i < 1018 % 16; ++i) p += 1 + *p;  // counted strings
   EXPECT_EQ(std::wstring(L"All Files (*.*)$*.*$$"), std::wstring(p + 1, *p));
   FreeLibrary(dll);
+}
+
+}  // namespace
+
+namespace {
+
+// What the guarded procedure of the test dialog throws, and when.
+enum class Throw { kNothing, kBadAllocOnInit, kLengthErrorOnCommand };
+Throw g_throw = Throw::kNothing;
+
+INT_PTR HandleTestDialog(HWND dialog, UINT message) {
+  switch (message) {
+    case WM_INITDIALOG:
+      if (g_throw == Throw::kBadAllocOnInit) throw std::bad_alloc();
+      PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+      return TRUE;
+    case WM_COMMAND:
+      if (g_throw == Throw::kLengthErrorOnCommand) std::vector<int>().reserve(SIZE_MAX);
+      EndDialog(dialog, 5);
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+INT_PTR CALLBACK TestDialogProc(HWND dialog, UINT message, WPARAM, LPARAM) {
+  return GuardedDialogMessage(dialog, [&] { return HandleTestDialog(dialog, message); });
+}
+
+// A standard container's exception inside a dialog step never leaves the
+// procedure: the dialog ends with -1, which the options operation turns into
+// the out-of-memory status.
+TEST(GifOptionsDialogGuard, ExceptionsEndTheDialogWithMinusOne) {
+  // An empty dialog template: no menu, class or title, no controls.
+  alignas(4) WORD templ[16] = {};
+  DLGTEMPLATE* t = reinterpret_cast<DLGTEMPLATE*>(templ);
+  t->style = WS_POPUP | DS_MODALFRAME;
+  t->cx = 40;
+  t->cy = 20;
+  const struct {
+    Throw what;
+    INT_PTR result;
+  } cases[] = {
+      {Throw::kNothing, 5},
+      {Throw::kBadAllocOnInit, -1},
+      {Throw::kLengthErrorOnCommand, -1},
+  };
+  for (const auto& c : cases) {
+    g_throw = c.what;
+    INT_PTR result = 0;
+    EXPECT_NO_THROW(
+        result = DialogBoxIndirectParamA(GetModuleHandleA(nullptr), t, nullptr, TestDialogProc, 0));
+    EXPECT_EQ(result, c.result) << static_cast<int>(c.what);
+  }
+  g_throw = Throw::kNothing;
 }
 
 }  // namespace

@@ -93,6 +93,25 @@ TEST_F(xRegTest, GetStringStaysInsideTheBuffer) {
   xRegClose(reg);
 }
 
+TEST_F(xRegTest, GetStringTakesAValueThatFillsTheBufferExactly) {
+  HKEY key = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, path_.c_str(), 0, KEY_SET_VALUE, &key));
+  // Seven characters and the NUL: eight bytes.
+  RegSetValueExA(key, "Seven", 0, REG_SZ, reinterpret_cast<const BYTE*>("1234567"), 8);
+  RegCloseKey(key);
+  xreg reg;
+  ASSERT_NE(nullptr, xRegOpen(reg, HKEY_CURRENT_USER, path_.c_str()));
+  char buf[9];
+  std::memset(buf, '#', sizeof(buf));
+  EXPECT_EQ(8, xRegGetString(&reg, "Seven", "def", buf, 8));
+  EXPECT_STREQ("1234567", buf);
+  EXPECT_EQ('#', buf[8]);
+  // One byte less and it no longer fits.
+  EXPECT_EQ(0, xRegGetString(&reg, "Seven", "def", buf, 7));
+  EXPECT_STREQ("def", buf);
+  xRegClose(reg);
+}
+
 using xRegDeathTest = ::testing::Test;
 
 TEST(xRegDeathTest, ValueWithoutKeyIsFatal) {

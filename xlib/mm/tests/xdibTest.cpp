@@ -290,6 +290,59 @@ TEST(XdibReadFrom, ShortPixelsLeaveZeroes) {
   EXPECT_EQ(std::vector<uint8_t>(l.dib.bits, l.dib.bits + 8), Hex("01 02 03 04 05 00 00 00"));
 }
 
+TEST(XdibReadFrom, SizesTheFileCannotHoldAreRefusedBeforeAllocating) {
+  // Headers whose pixel block the file could never fill: refused as damaged
+  // without allocating (on 64-bit a lazily zeroed 1.8 GB block would be
+  // allocated and the short read accepted).
+  struct Case {
+    const char* what;
+    BmpFields fields;
+    uint32_t table;
+    const char* data;
+  } cases[] = {
+      {"54 bytes claiming 1.8 GB at 24 bits", {20000, 30000, 24, BI_RGB, 0, 0, 0}, 0, ""},
+      {"8 bits, 1.6 GB, colour table only", {16000, 100000, 8, BI_RGB, 0, 0, 0}, 256, ""},
+      // 16 rows of 4 bytes: 64, two more than the whole file of 62 bytes.
+      {"block larger than the whole file",
+       {1, 16, 24, BI_RGB, 0, 0, 0},
+       0,
+       "01 02 03 04 05 06 07 08"},
+      {"RLE8 rows no stream of this length reaches",
+       {4, 100000, 8, BI_RLE8, 0, 0, 2},
+       256,
+       "00 01"},
+  };
+  for (const Case& c : cases) {
+    Loaded l(MakeBmp(c.fields, c.table, Hex(c.data)));
+    EXPECT_EQ(l.rc, XERR_FORMAT) << c.what;
+    EXPECT_EQ(l.dib.bits, nullptr) << c.what;
+  }
+  // A short file whose block still fits in it is read, the rest zero.
+  {
+    BmpFields shortFile{1, 15, 24, BI_RGB, 0, 0, 0};
+    Loaded l(MakeBmp(shortFile, 0, Hex("01 02 03 04 05 06 07 08")));
+    ASSERT_EQ(l.rc, XERR_OK);
+    EXPECT_EQ(l.dib.bits[7], 8);
+    EXPECT_EQ(l.dib.bits[59], 0);
+  }
+  // Rows skipped by deltas, 255 at a time, are still reachable.
+  const uint32_t deltas = 40;
+  std::vector<uint8_t> data;
+  for (uint32_t i = 0; i < deltas; ++i) {
+    const uint8_t delta[4] = {0, 2, 0, 255};
+    data.insert(data.end(), delta, delta + 4);
+  }
+  const std::vector<uint8_t> tail = Hex("04 09 00 01");
+  data.insert(data.end(), tail.begin(), tail.end());
+  BmpFields tall;
+  tall.height = static_cast<int32_t>(255 * deltas + 1);
+  tall.compression = BI_RLE8;
+  Loaded l(MakeBmp(tall, 256, data));
+  ASSERT_EQ(l.rc, XERR_OK);
+  EXPECT_EQ(std::vector<uint8_t>(l.dib.bits + 4 * 255 * deltas, l.dib.bits + 4 * 255 * deltas + 4),
+            Hex("09 09 09 09"));
+}
+
 TEST(XdibReadFrom, GapBeforePixelsIsTakenAsPixels) {
   BmpFields f;
   f.width = 4;

@@ -201,6 +201,13 @@ TEST(CBitmap, FailuresThrowTheClassLibraryText) {
   tooManyImportant.colorsImportant = 300;  // more than the table holds
   bmptest::BmpFields deep;
   deep.bitCount = 32;
+  // 54 bytes whose header asks for a 1.8 GB block: refused before either
+  // holder allocates it.
+  bmptest::BmpFields huge;
+  huge.width = 20000;
+  huge.height = 30000;
+  huge.bitCount = 24;
+  huge.imageSize = 0;
   std::vector<uint8_t> cutRle = bmptest::ReadWholeFile(kData + "f8rle.bmp");
   cutRle.resize(cutRle.size() - 2);
   struct Case {
@@ -212,6 +219,7 @@ TEST(CBitmap, FailuresThrowTheClassLibraryText) {
        bmptest::MakeBmp(tooManyImportant, 300, std::vector<uint8_t>(8, 0))},
       {"32 bits", bmptest::MakeBmp(deep, 0, std::vector<uint8_t>(32, 0))},
       {"RLE8 without end mark", cutRle},
+      {"header claiming 1.8 GB", bmptest::MakeBmp(huge, 0, {})},
       {"empty", {}},
   };
   for (const Case& c : cases) {

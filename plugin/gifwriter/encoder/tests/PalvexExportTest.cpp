@@ -114,6 +114,30 @@ TEST_F(PalvexExport, ExactPaletteFileRoundTripsBothPasses) {
   EXPECT_TRUE(g.trailerLast);
 }
 
+TEST_F(PalvexExport, SingleImageOverALongerFileLeavesExactlyTheNewGif) {
+  // Through the stand-in's file service and file stream, as the host does.
+  const Bytes px = giftest::LetterF(9, 7, 3);
+  const std::string fresh = File("fresh.gif");
+  HostImageSource* source = HostImageSource::Create(9, 7, VX_PIXEL_RGB24, px);
+  ASSERT_EQ(ExportTo(fresh, source), VX_OK);
+  source->ops->Release(source);
+  const Bytes expected = ReadFile(fresh);
+  ASSERT_FALSE(expected.empty());
+  EXPECT_EQ(expected.back(), 0x3B);
+
+  const std::string old = File("old.gif");
+  WriteFile(old, Bytes(expected.size() * 3 + 100, 0xEE));
+  source = HostImageSource::Create(9, 7, VX_PIXEL_RGB24, px);
+  ASSERT_EQ(ExportTo(old, source), VX_OK);
+  source->ops->Release(source);
+  const Bytes written = ReadFile(old);
+  EXPECT_EQ(written.size(), expected.size()) << "stale bytes after the trailer";
+  EXPECT_TRUE(written == expected);
+  const giftest::DecodedGif g = giftest::ReadGif(written);
+  ASSERT_TRUE(g.ok) << g.error;
+  EXPECT_TRUE(g.trailerLast);
+}
+
 TEST_F(PalvexExport, BuiltinPaletteInterlacedAndTransparent32Bit) {
   gif::PaletteSpec web{};
   gif::BuildBuiltinPalette(gif::kChoiceWeb, &web);
