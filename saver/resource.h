@@ -13,3 +13,6 @@
 // The notice shown while a command opened from the saver runs.
 #define IDD_CLOSENOTICE 1001
 #define IDC_NOTICETEXT 101
+
+// The built-in picture, shown where a package carries no picture of its own.
+#define IDB_PICTURE 1002

@@ -12,8 +12,8 @@
 #include "saver/PayloadTrailer.h"
 #include "xlib/lib/xfile.h"
 
-// The bitmap resource a picture comes from when the package holds none. The
-// program as shipped carries no such resource.
+// The bitmap resource a picture comes from when the package holds none
+// (IDB_PICTURE of the resource script).
 constexpr int kPackageImageResource = 1002;
 
 // Sound setting of the user settings file.

@@ -8,6 +8,8 @@
 
 #include "clib/Assert.h"
 #include "clib/ErrorText.h"
+#include "moviewriter/convert/PictureToMovie.h"
+#include "saver/PackagePicture.h"
 #include "saver/Settings.h"
 #include "saver/Startup.h"
 #include "saver/resource.h"
@@ -26,6 +28,18 @@ const char* NamePart(const char* path) {
   return name;
 }
 
+// Replaces the extension of the file name in path (the text from its last
+// '.') by extension, or appends it to a name without one. False, and path
+// unchanged, when the result would not fit kMaxPath.
+bool ReplaceNameExtension(char* path, const char* extension) {
+  char* name = const_cast<char*>(NamePart(path));
+  char* dot = std::strrchr(name, '.');
+  const size_t keep = dot ? static_cast<size_t>(dot - path) : std::strlen(path);
+  if (keep + std::strlen(extension) >= static_cast<size_t>(kMaxPath)) return false;
+  std::strcpy(path + keep, extension);
+  return true;
+}
+
 }  // namespace
 
 zySaver::zySaver() {
@@ -33,6 +47,8 @@ zySaver::zySaver() {
   m_ErrorLine = m_ErrorText;
   m_Parameters[0] = '\0';
   m_PictureMoviePath[0] = '\0';
+  std::memset(&m_PreviewDib, 0, sizeof m_PreviewDib);
+  std::memset(&m_PreviewCube, 0, sizeof m_PreviewCube);
 }
 
 zySaver::~zySaver() {
@@ -110,7 +126,18 @@ void zySaver::BuildParameters() {
                   NamePart(m_PictureMoviePath));
 }
 
-void zySaver::Paint(HDC) {}
+void zySaver::Paint(HDC hdc) {
+  if (m_Mode != kModePreview || m_Pak.HasFlag(kFlagRunPreview)) return;
+  RECT client;
+  GetClientRect(m_Handle, &client);
+  FillRect(hdc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  if (!m_PreviewDib.bits) return;
+  HPALETTE previous = nullptr;
+  if (m_hPreviewPalette) previous = SelectPalette(hdc, m_hPreviewPalette, FALSE);
+  RealizeSelected(hdc);
+  xdibDraw(&m_PreviewDib, hdc, 0, 0, nullptr, SRCCOPY);
+  if (previous) SelectPalette(hdc, previous, FALSE);
+}
 
 void zySaver::Finish(HDC) {
   FreePreviewPicture();
@@ -149,10 +176,39 @@ UINT zySaver::RealizeSelected(HDC hdc) {
   return RealizePalette(hdc);
 }
 
-// Filled by the picture features.
-void zySaver::PreparePreviewPicture() {}
-void zySaver::PreparePictureMovie() {}
-void zySaver::FreePreviewPicture() {}
+// --- Pictures ----------------------------------------------------------------
+
+void zySaver::PreparePreviewPicture() {
+  PreparePackagePicture(m_Pak, zyPak::kPreviewImage, &m_PreviewDib, &m_PreviewCube,
+                        &m_hPreviewPalette);
+}
+
+void zySaver::PreparePictureMovie() {
+  const char* picture = m_Pak.m_PicturePath;
+  std::strcpy(m_PictureMoviePath, picture);  // both hold kMaxPath characters
+  if (!picture[0]) return;
+  const DWORD attributes = GetFileAttributesA(picture);
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
+  // The movie goes beside the picture: only a dot in the file name counts
+  // as the start of its extension, so a dotted folder name is never cut.
+  // The player runs in the picture's folder and finds the movie there.
+  if (!ReplaceNameExtension(m_PictureMoviePath, ".kmv")) {
+    // No room for the movie's name: the player is told of no movie rather
+    // than of the picture itself.
+    m_PictureMoviePath[0] = '\0';
+    return;
+  }
+  try {
+    ConvertPictureToMovie(picture, m_PictureMoviePath, 1.0f, 1.0f);
+  } catch (...) {
+    // A picture that cannot be converted only leaves the player without
+    // its movie.
+  }
+}
+
+void zySaver::FreePreviewPicture() {
+  FreePackagePicture(&m_PreviewDib, &m_PreviewCube, &m_hPreviewPalette);
+}
 
 // --- Input -------------------------------------------------------------------
 

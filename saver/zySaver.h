@@ -12,6 +12,8 @@
 #include "saver/cSaverWindow.h"
 #include "saver/zyBackground.h"
 #include "saver/zyPak.h"
+#include "xlib/mm/xcube.h"
+#include "xlib/mm/xdib.h"
 
 class zyCloseSaverDlg;
 
@@ -58,8 +60,12 @@ class zySaver : public cSaverWindow {
   void RunCommand(const char* text, int index);
   bool IsInteractiveKey(uint32_t key) const;
 
-  // The picture features fill these.
+  // Preview: loads the package's preview picture and prepares it for the
+  // display (see PreparePackagePicture).
   void PreparePreviewPicture();
+  // Show: turns the user's picture into a movie beside it, named like it
+  // with the extension ".kmv", and names that movie for the player, also
+  // when the conversion fails.
   void PreparePictureMovie();
   void FreePreviewPicture();
 
@@ -72,6 +78,9 @@ class zySaver : public cSaverWindow {
   char m_Parameters[1024];
   zyCloseSaverDlg* m_pCloseNotice = nullptr;  // owned; none until a command runs
   char m_PictureMoviePath[kMaxPath];          // empty: no picture movie
+  XDIB m_PreviewDib;                          // the preview picture; no bits: none
+  XCUBE m_PreviewCube;                        // its colour cube on a palette display
+  HPALETTE m_hPreviewPalette = nullptr;       // made from the cube's palette
 
  private:
   // Mouse and button input: hands the movie over when OnMouse is set.

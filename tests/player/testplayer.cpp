@@ -11,6 +11,13 @@
 //                                 still runs until it is killed or its quit time
 //   SOMNEL_PLAYER_IGNORE_CLOSE    when set, WM_CLOSE is logged and ignored
 //   SOMNEL_PLAYER_START_DELAY_MS  sleep this long before creating the window
+//   SOMNEL_PLAYER_CAPTURE         after drawing the picture the first time, save
+//                                 the window's client area there as a 24-bit BMP
+//
+// When the parameter text names a picture movie (SS_Picture), the player
+// reads that movie from its working directory with the movie reader, makes
+// its window fill the screen and draws the movie's bitmap in it, as large as
+// fits with its proportions kept, centred on black.
 //
 // Events, each "name value":
 //   start <process id>
@@ -18,7 +25,12 @@
 //   cwd <working directory>
 //   cfg <text of the .cfg beside the program>   (CR and LF shown as \r, \n)
 //   nocfg <path of the .cfg that could not be read>
+//   picture <movie name> <jpeg|lossless> <width>x<height>   the movie's bitmap
+//   nopicture <movie name> <reason>                       the movie could not be shown
 //   window <window handle, decimal>
+//   drew <x>,<y> <width>x<height> in <client width>x<client height>
+//                          the picture was drawn there (logged when it moves)
+//   captured <path>        the window's pixels were saved there
 //   keydown <virtual-key code>
 //   close                  WM_CLOSE, the window is destroyed
 //   close-ignored          WM_CLOSE while told to ignore it
@@ -32,6 +44,8 @@
 #include <cstring>
 #include <string>
 
+#include "tests/player/PlayerPicture.h"
+
 namespace {
 
 constexpr UINT_PTR kQuitTimer = 1;
@@ -39,6 +53,9 @@ constexpr int kExitCode = 0;
 
 HANDLE g_Log = INVALID_HANDLE_VALUE;  // append-only, shared with other writers
 bool g_IgnoreClose = false;
+bool g_HavePicture = false;
+PlayerPicture g_Picture;
+PlayerPlacement g_LastDrawn = {0, 0, -1, -1};
 
 void Log(const char* event, const std::string& value) {
   if (g_Log == INVALID_HANDLE_VALUE) return;
@@ -87,7 +104,8 @@ std::string Escape(const std::string& text) {
   return out;
 }
 
-void LogStartup() {
+// Returns the text of the parameter file ("" when there is none).
+std::string LogStartup() {
   Log("start", Number(GetCurrentProcessId()));
   char path[MAX_PATH] = "";
   GetModuleFileNameA(nullptr, path, sizeof path);
@@ -106,7 +124,7 @@ void LogStartup() {
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     Log("nocfg", cfg);
-    return;
+    return "";
   }
   std::string text;
   char buffer[4096];
@@ -114,10 +132,102 @@ void LogStartup() {
   while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
   CloseHandle(file);
   Log("cfg", Escape(text));
+  return text;
+}
+
+// Loads the picture movie the parameters name, relative to the working
+// directory as the saver intends.
+void LoadPicture(const std::string& parameters) {
+  const std::string name = PictureParameter(parameters);
+  if (name.empty()) return;
+  std::string error;
+  if (!LoadMoviePicture(name, &g_Picture, &error)) {
+    Log("nopicture", name + " " + error);
+    return;
+  }
+  g_HavePicture = true;
+  Log("picture",
+      name + " " + g_Picture.kind + " " + Number(g_Picture.width) + "x" + Number(g_Picture.height));
+}
+
+// Saves the client area of window (as this process drew it) as a BMP file.
+void SaveCapture(HWND window, const char* path) {
+  RECT client;
+  GetClientRect(window, &client);
+  HDC source = GetDC(window);
+  HDC memory = CreateCompatibleDC(source);
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = client.right;
+  info.bmiHeader.biHeight = client.bottom;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (bitmap) {
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, client.right, client.bottom, source, 0, 0, SRCCOPY);
+    GdiFlush();
+    const DWORD size = ((static_cast<DWORD>(client.right) * 3 + 3) & ~3u) * client.bottom;
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+    file.bfSize = file.bfOffBits + size;
+    if (std::FILE* out = std::fopen(path, "wb")) {
+      std::fwrite(&file, sizeof file, 1, out);
+      std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out);
+      std::fwrite(bits, size, 1, out);
+      std::fclose(out);
+      Log("captured", path);
+    }
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+  }
+  DeleteDC(memory);
+  ReleaseDC(window, source);
+}
+
+void PaintPicture(HWND window) {
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(window, &paint);
+  RECT client;
+  GetClientRect(window, &client);
+  FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  const PlayerPlacement place =
+      PlacePicture(g_Picture.width, g_Picture.height, client.right, client.bottom);
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = g_Picture.width;
+  info.bmiHeader.biHeight = -g_Picture.height;  // top row first
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  SetStretchBltMode(dc, HALFTONE);
+  SetBrushOrgEx(dc, 0, 0, nullptr);
+  StretchDIBits(dc, place.x, place.y, place.width, place.height, 0, 0, g_Picture.width,
+                g_Picture.height, g_Picture.pixels.data(), &info, DIB_RGB_COLORS, SRCCOPY);
+  EndPaint(window, &paint);
+  if (place.x != g_LastDrawn.x || place.y != g_LastDrawn.y || place.width != g_LastDrawn.width ||
+      place.height != g_LastDrawn.height) {
+    g_LastDrawn = place;
+    Log("drew", Number(place.x) + "," + Number(place.y) + " " + Number(place.width) + "x" +
+                    Number(place.height) + " in " + Number(client.right) + "x" +
+                    Number(client.bottom));
+    char capture[MAX_PATH];
+    const DWORD length = GetEnvironmentVariableA("SOMNEL_PLAYER_CAPTURE", capture, sizeof capture);
+    if (length > 0 && length < sizeof capture) SaveCapture(window, capture);
+  }
 }
 
 LRESULT CALLBACK PlayerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case WM_PAINT:
+      if (!g_HavePicture) break;
+      PaintPicture(window);
+      return 0;
+    case WM_SIZE:
+      if (g_HavePicture) InvalidateRect(window, nullptr, FALSE);
+      break;
     case WM_KEYDOWN:
       Log("keydown", Number(wParam));
       return 0;
@@ -139,8 +249,9 @@ LRESULT CALLBACK PlayerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       PostQuitMessage(kExitCode);
       return 0;
     default:
-      return DefWindowProcA(window, message, wParam, lParam);
+      break;
   }
+  return DefWindowProcA(window, message, wParam, lParam);
 }
 
 int Finish(int code) {
@@ -153,7 +264,7 @@ int Finish(int code) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   OpenLog();
-  LogStartup();
+  const std::string parameters = LogStartup();
   g_IgnoreClose = EnvSet("SOMNEL_PLAYER_IGNORE_CLOSE");
   const DWORD quitAfter = EnvMs("SOMNEL_PLAYER_QUIT_AFTER_MS", INFINITE);
 
@@ -173,9 +284,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
   windowClass.lpszClassName = "SomnelTestPlayer";
   if (!RegisterClassA(&windowClass)) return Finish(1);
-  HWND window =
-      CreateWindowExA(0, windowClass.lpszClassName, "Somnel test player", WS_OVERLAPPEDWINDOW,
-                      CW_USEDEFAULT, CW_USEDEFAULT, 320, 240, nullptr, nullptr, instance, nullptr);
+  LoadPicture(parameters);
+  // A picture fills the screen, as the real player shows its movie.
+  HWND window = g_HavePicture ? CreateWindowExA(0, windowClass.lpszClassName, "Somnel test player",
+                                                WS_POPUP, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                                                GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
+                                                instance, nullptr)
+                              : CreateWindowExA(0, windowClass.lpszClassName, "Somnel test player",
+                                                WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                                                320, 240, nullptr, nullptr, instance, nullptr);
   if (!window) return Finish(2);
   Log("window", Number(reinterpret_cast<uintptr_t>(window)));
   ShowWindow(window, showCommand);

@@ -277,7 +277,7 @@ int main(int argc, char** argv) {
         return Usage(arg + " must be a whole number from 1 to 256, not '" + value + "'");
       }
     } else if (arg.size() > 1 && arg[0] == '-') {
-      return Usage("unknown option '" + std::string(argv[i]) + "'");
+      return Usage("unknown option " + std::string(argv[i]));
     } else {
       files.push_back(argv[i]);
     }

@@ -66,7 +66,7 @@ def main():
                         (["--colors=x", f24, out], "--colors must be"),
                         (["--level", "9", f24, out], "--level must be"),
                         (["--level"], "--level needs a number"),
-                        (["--bogus", f24, out], "unknown option '--bogus'"),
+                        (["--bogus", f24, out], "unknown option --bogus"),
                         ([f24], "needs IN.bmp and OUT.bmp"),
                         ([], "needs IN.bmp and OUT.bmp"),
                         ([f24, out, out], "too many files")):
