@@ -107,8 +107,8 @@ int main(int argc, char** argv) {
   DWORD wait = 3000;
   const char* capture = nullptr;
   bool local = false;
-  int code = 0;
-  if (toolcli::AnswerHelpOrVersion(kHelp, argc, argv, 1, &code)) return code;
+  int answered = 0;
+  if (toolcli::AnswerHelpOrVersion(kHelp, argc, argv, 1, &answered)) return answered;
   int i = 1;
   for (; i < argc && std::strncmp(argv[i], "--", 2) == 0; ++i) {
     if (std::strcmp(argv[i], "--size") == 0 && i + 1 < argc) {
