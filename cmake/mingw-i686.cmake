@@ -12,7 +12,7 @@ set(SOMNEL_MINGW_TRIPLET i686-w64-mingw32)
 # it, and the Windows versions that are still supported require it. The
 # stack is only 4-byte aligned when Windows or a host calls us: GCC realigns
 # it where a function needs more (-mincoming-stack-boundary=2).
-set(SOMNEL_FP_FLAGS "-msse2 -mfpmath=sse -mincoming-stack-boundary=2")
-set(CMAKE_C_FLAGS_INIT "${SOMNEL_FP_FLAGS}")
-set(CMAKE_CXX_FLAGS_INIT "${SOMNEL_FP_FLAGS}")
+# CMakeLists.txt adds these on every configure, so a build folder made
+# before them gets them too.
+set(SOMNEL_FP_FLAGS -msse2 -mfpmath=sse -mincoming-stack-boundary=2)
 include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
