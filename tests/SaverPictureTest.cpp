@@ -39,58 +39,14 @@ const std::string kSaver = wintest::WinPath(SOMNEL_SCR);
 const std::string kPack = wintest::WinPath(SOMNELPACK_EXE);
 const std::string kPlayer = wintest::WinPath(TESTPLAYER_EXE);
 const std::string kSource = wintest::WinPath(SOMNEL_SOURCE_DIR);
-const DWORD kPatienceMs = 20000;
+using wintest::EndProcess;
+using wintest::kPatienceMs;
+using wintest::Lines;
+using wintest::Profile;
+using wintest::Pump;
+using wintest::Settle;
+using wintest::WaitFor;
 const DWORD kQuietMs = 1500;
-
-void Pump() {
-  MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
-}
-
-bool WaitFor(const std::function<bool()>& condition, DWORD patience = kPatienceMs) {
-  const DWORD deadline = GetTickCount() + patience;
-  for (;;) {
-    Pump();
-    if (condition()) return true;
-    if (static_cast<LONG>(GetTickCount() - deadline) > 0) return false;
-    Sleep(20);
-  }
-}
-
-void Settle(DWORD ms) {
-  WaitFor([] { return false; }, ms);
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find("\r\n", start);
-    if (end == std::string::npos) end = text.size();
-    lines.push_back(text.substr(start, end - start));
-    start = end + 2;
-  }
-  return lines;
-}
-
-void EndProcess(DWORD pid) {
-  HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
-  if (!process) return;
-  if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
-    TerminateProcess(process, 99);
-    WaitForSingleObject(process, kPatienceMs);
-  }
-  CloseHandle(process);
-}
-
-std::string Profile(const std::string& file, const char* section, const char* key) {
-  char text[1024] = "";
-  GetPrivateProfileStringA(section, key, "<missing>", text, sizeof text, file.c_str());
-  return text;
-}
 
 // --- Pictures ---------------------------------------------------------------
 

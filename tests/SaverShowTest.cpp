@@ -26,44 +26,16 @@ const std::string kSaver = wintest::WinPath(SOMNEL_SCR);
 const std::string kPack = wintest::WinPath(SOMNELPACK_EXE);
 const std::string kPlayer = wintest::WinPath(TESTPLAYER_EXE);
 const std::string kStubPasswordDir = wintest::WinPath(STUB_PASSWORD_DIR);
-const DWORD kPatienceMs = 20000;
+using wintest::EndProcess;
+using wintest::kPatienceMs;
+using wintest::Lines;
+using wintest::Profile;
+using wintest::Pump;
+using wintest::Settle;
+using wintest::WaitFor;
 // Long enough for many 50 ms ticks: used only to see that something does
 // NOT happen.
 const DWORD kQuietMs = 1500;
-
-void Pump() {
-  MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
-}
-
-bool WaitFor(const std::function<bool()>& condition, DWORD patience = kPatienceMs) {
-  const DWORD deadline = GetTickCount() + patience;
-  for (;;) {
-    Pump();
-    if (condition()) return true;
-    if (static_cast<LONG>(GetTickCount() - deadline) > 0) return false;
-    Sleep(20);
-  }
-}
-
-void Settle(DWORD ms) {
-  WaitFor([] { return false; }, ms);
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find("\r\n", start);
-    if (end == std::string::npos) end = text.size();
-    lines.push_back(text.substr(start, end - start));
-    start = end + 2;
-  }
-  return lines;
-}
 
 bool ProcessAlive(DWORD pid) {
   HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
@@ -73,16 +45,6 @@ bool ProcessAlive(DWORD pid) {
   return alive;
 }
 
-void EndProcess(DWORD pid) {
-  HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
-  if (!process) return;
-  if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
-    TerminateProcess(process, 99);
-    WaitForSingleObject(process, kPatienceMs);
-  }
-  CloseHandle(process);
-}
-
 using wintest::ClassOf;
 using wintest::TopLevelWindows;
 
@@ -90,12 +52,6 @@ HWND FindTopLevel(DWORD pid, const std::string& className, bool visibleOnly) {
   for (HWND w : TopLevelWindows(pid))
     if (ClassOf(w) == className && (!visibleOnly || IsWindowVisible(w))) return w;
   return nullptr;
-}
-
-std::string Profile(const std::string& file, const char* section, const char* key) {
-  char text[1024] = "";
-  GetPrivateProfileStringA(section, key, "<missing>", text, sizeof text, file.c_str());
-  return text;
 }
 
 // The system's screen-saver password state, set for one test and restored.

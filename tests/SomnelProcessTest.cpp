@@ -18,14 +18,7 @@ const DWORD kPatienceMs = 15000;
 
 // Keeps this thread's windows answering while waiting: the saver's preview
 // window is a child of one of ours, and creating it sends to our thread.
-void Pump() {
-  MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
-}
-
+using wintest::Pump;
 using wintest::TextOf;
 
 // One started saver. Whatever a test leaves running is killed at the end, and

@@ -18,18 +18,28 @@ void* TavResourceModule() {
   return g_module;
 }
 
+namespace {
+
+// Opens a module's resources through the host; on refusal nothing is
+// changed and the answer is false.
+bool OpenResources(void* module, void** resources, uintptr_t* token) {
+  void* opened = nullptr;
+  uintptr_t openedToken = 0;
+  if (g_host->ops->OpenModuleResources(g_host, module, &opened, &openedToken) != VX_OK)
+    return false;
+  *resources = opened;
+  *token = openedToken;
+  return true;
+}
+
+}  // namespace
+
 TavRezHelper::TavRezHelper(void* module) : module_(module) {
   if (!g_host) {
     resources_ = GetModuleHandleA(nullptr);
     return;
   }
-  void* resources = nullptr;
-  uintptr_t token = 0;
-  if (g_host->ops->OpenModuleResources(g_host, module_, &resources, &token) == VX_OK) {
-    resources_ = resources;
-    token_ = token;
-    open_ = true;
-  }
+  open_ = OpenResources(module_, &resources_, &token_);
 }
 
 TavRezHelper::~TavRezHelper() {
@@ -44,13 +54,7 @@ ZepCommonFileHelper::ZepCommonFileHelper() {
     return;
   file_ = static_cast<ZepCommonFile*>(out);
   if (file_->ops->GetModule(file_, &module_) != VX_OK || !module_) return;
-  void* resources = nullptr;
-  uintptr_t token = 0;
-  if (g_host->ops->OpenModuleResources(g_host, module_, &resources, &token) == VX_OK) {
-    resources_ = resources;
-    token_ = token;
-    open_ = true;
-  }
+  open_ = OpenResources(module_, &resources_, &token_);
 }
 
 ZepCommonFileHelper::~ZepCommonFileHelper() {

@@ -187,6 +187,56 @@ EnvOverride::~EnvOverride() {
     SetEnvironmentVariableA(name.c_str(), saved.first ? saved.second.c_str() : nullptr);
 }
 
+void Pump() {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+}
+
+bool WaitFor(const std::function<bool()>& condition, DWORD patienceMs) {
+  const DWORD deadline = GetTickCount() + patienceMs;
+  for (;;) {
+    Pump();
+    if (condition()) return true;
+    if (static_cast<LONG>(GetTickCount() - deadline) > 0) return false;
+    Sleep(20);
+  }
+}
+
+void Settle(DWORD ms) {
+  WaitFor([] { return false; }, ms);
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find("\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+  return lines;
+}
+
+void EndProcess(DWORD pid) {
+  HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+  if (!process) return;
+  if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
+    TerminateProcess(process, 99);
+    WaitForSingleObject(process, kPatienceMs);
+  }
+  CloseHandle(process);
+}
+
+std::string Profile(const std::string& file, const char* section, const char* key) {
+  char text[1024] = "";
+  GetPrivateProfileStringA(section, key, "<missing>", text, sizeof text, file.c_str());
+  return text;
+}
+
 std::string ClassOf(HWND window) {
   char name[256] = "";
   GetClassNameA(window, name, sizeof name);

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -66,6 +67,23 @@ class EnvOverride {
  private:
   std::map<std::string, std::pair<bool, std::string>> m_Saved;
 };
+
+// How long the tests wait for something that should happen.
+constexpr DWORD kPatienceMs = 20000;
+
+// Dispatches the messages waiting for this thread.
+void Pump();
+// Pumps messages until condition() holds (true) or patienceMs have passed
+// (false).
+bool WaitFor(const std::function<bool()>& condition, DWORD patienceMs = kPatienceMs);
+// Pumps messages for ms milliseconds.
+void Settle(DWORD ms);
+// The lines of a text whose lines end in CR LF.
+std::vector<std::string> Lines(const std::string& text);
+// Kills process pid if it still runs, and waits for it to end.
+void EndProcess(DWORD pid);
+// A key of a profile (.ini) file, "<missing>" when it has none.
+std::string Profile(const std::string& file, const char* section, const char* key);
 
 // A window's class name and its text.
 std::string ClassOf(HWND window);
