@@ -8,11 +8,37 @@
 
 namespace gif {
 
+namespace {
+
+// The dither works on colours and adjustments packed in one 64-bit word:
+// red, green and blue in 10-bit fields at bits 24, 34 and 44, each plus 512,
+// so subtracting a colour from an entry never borrows across fields. Below
+// them a looked-up pixel carries its cell (bits 0-14) and its place in the
+// cell (bits 15-23), see ColorMapCache::Find.
+constexpr int kRedShift = 24, kGreenShift = 34, kBlueShift = 44;
+constexpr int kChannelShift[3] = {kRedShift, kGreenShift, kBlueShift};
+constexpr uint64_t kBias = 512;
+constexpr int kLevels = ColorMapCache::kLevelCount, kLowest = ColorMapCache::kLowestLevel;
+
+}  // namespace
+
 ColorMapCache::ColorMapCache(const PaletteSpec* palette, uint64_t expectedLookups)
     : m_Palette(palette), m_bGrid(expectedLookups >= kGridFromLookups) {
   ASSERT(palette != nullptr);
+  m_Size = palette->size < kPaletteCapacity ? palette->size : kPaletteCapacity;
+  for (uint32_t i = 0; i < kPaletteCapacity; ++i) {
+    const PaletteEntry& e = m_Palette->entries[i];
+    m_Red[i] = static_cast<uint8_t>(e.red >> 8);
+    m_Green[i] = static_cast<uint8_t>(e.green >> 8);
+    m_Blue[i] = static_cast<uint8_t>(e.blue >> 8);
+    m_Spread[i] = uint64_t(m_Red[i] + kBias) << kRedShift |
+                  uint64_t(m_Green[i] + kBias) << kGreenShift |
+                  uint64_t(m_Blue[i] + kBias) << kBlueShift;
+  }
+  FindChannelLevels();
+  m_bChannelLevelsNow = !m_ChannelAnswers.empty();
   if (m_bGrid) {
-    m_CellAnswers.assign(kCells, nullptr);
+    if (!m_bChannelLevelsNow) m_CellBlock.assign(kCells, 0);
   } else {
     // Room for twice the colours a small image can have (at most 6144 are
     // kept), never more than 3/4 full so every probe ends at an empty slot.
@@ -23,15 +49,52 @@ ColorMapCache::ColorMapCache(const PaletteSpec* palette, uint64_t expectedLookup
     m_ColourMask = slots - 1;
     m_ColourLimit = slots / 4 * 3;
   }
-  m_Size = palette->size < kPaletteCapacity ? palette->size : kPaletteCapacity;
-  for (uint32_t i = 0; i < kPaletteCapacity; ++i) {
-    const PaletteEntry& e = m_Palette->entries[i];
-    m_Red[i] = static_cast<uint8_t>(e.red >> 8);
-    m_Green[i] = static_cast<uint8_t>(e.green >> 8);
-    m_Blue[i] = static_cast<uint8_t>(e.blue >> 8);
-    m_Spread[i] = uint64_t(m_Red[i] + 512) << 24 | uint64_t(m_Green[i] + 512) << 34 |
-                  uint64_t(m_Blue[i] + 512) << 44;
+}
+
+// Tries every way of splitting the palette's size into red x green x blue
+// level counts. With counts nr, ng, nb the palette fits when entry
+// (i * ng + j) * nb + k is (red level i, green level j, blue level k), the
+// levels read off entries i * ng * nb, j * nb and k. Then |dR| + |dG| + |dB|
+// is least where each channel's term is, and among equal sums the first
+// entry is the one of each channel's first nearest level, since the index
+// grows with the red level first, then the green, then the blue.
+void ColorMapCache::FindChannelLevels() {
+  if (m_Size == 0) return;
+  for (uint32_t nr = 1; nr <= m_Size; ++nr) {
+    if (m_Size % nr != 0) continue;
+    const uint32_t rest = m_Size / nr;
+    for (uint32_t ng = 1; ng <= rest; ++ng) {
+      if (rest % ng != 0) continue;
+      const uint32_t nb = rest / ng;
+      bool fits = true;
+      for (uint32_t i = 0; i < m_Size && fits; ++i) {
+        fits = m_Red[i] == m_Red[i / (ng * nb) * ng * nb] &&
+               m_Green[i] == m_Green[i / nb % ng * nb] && m_Blue[i] == m_Blue[i % nb];
+      }
+      if (!fits) continue;
+      m_ChannelAnswers.resize(3 * size_t(kLevels));
+      FillChannelAnswers(0, m_Red, nr, ng * nb);
+      FillChannelAnswers(1, m_Green, ng, nb);
+      FillChannelAnswers(2, m_Blue, nb, 1);
+      return;
+    }
   }
+}
+
+// Channel `c` whose `count` levels are `levels[k * stride]`.
+void ColorMapCache::FillChannelAnswers(int c, const uint8_t* levels, uint32_t count,
+                                       uint32_t stride) {
+  uint64_t answer[256];  // per clamped level
+  for (int v = 0; v < 256; ++v) {
+    uint32_t best = 0;  // the first of equally near levels
+    for (uint32_t k = 1; k < count; ++k) {
+      if (std::abs(levels[k * stride] - v) < std::abs(levels[best * stride] - v)) best = k;
+    }
+    const int level = levels[best * stride];
+    answer[v] = uint64_t(level - v + int(kBias)) << kChannelShift[c] | best * stride;
+  }
+  uint64_t* out = &m_ChannelAnswers[size_t(c) * kLevels];
+  for (int v = 0; v < kLevels; ++v) out[v] = answer[std::min(std::max(v + kLowest, 0), 255)];
 }
 
 uint8_t ColorMapCache::Search(uint8_t r, uint8_t g, uint8_t b, int skip) const {
@@ -54,17 +117,31 @@ uint8_t ColorMapCache::Search(uint8_t r, uint8_t g, uint8_t b, int skip) const {
   return 0;
 }
 
-const uint8_t* ColorMapCache::UniformBlock(uint8_t index) {
-  if (m_Uniform.empty()) m_Uniform.resize(kPaletteCapacity * kCellColours);
-  uint8_t* block = &m_Uniform[index * kCellColours];
-  if (block[1] != index) std::fill(block, block + kCellColours, index);  // new, or index 1
-  return block;
+uint16_t ColorMapCache::NewBlock() {
+  ASSERT(m_BlocksUsed < kMostBlocks);
+  if ((m_BlocksUsed + 1) * kCellColours > m_Blocks.size()) {
+    m_Blocks.resize(std::max<size_t>(2 * m_Blocks.size(), 64 * kCellColours));
+  }
+  return static_cast<uint16_t>(m_BlocksUsed++);
+}
+
+uint16_t ColorMapCache::UniformBlock(uint8_t index) {
+  if (m_UniformBlock[index] == 0) {
+    const uint16_t block = NewBlock();
+    std::fill_n(&m_Blocks[block * kCellColours], kCellColours, index);
+    m_UniformBlock[index] = block;
+  }
+  return m_UniformBlock[index];
 }
 
 void ColorMapCache::Reset(int skip) {
   m_Skip = skip;
-  std::fill(m_CellAnswers.begin(), m_CellAnswers.end(), nullptr);
-  m_CellsUsed = 0;
+  m_bChannelLevelsNow =
+      !m_ChannelAnswers.empty() && (skip < 0 || static_cast<uint32_t>(skip) >= m_Size);
+  if (m_bGrid && !m_bChannelLevelsNow && m_CellBlock.empty()) m_CellBlock.assign(kCells, 0);
+  std::fill(m_CellBlock.begin(), m_CellBlock.end(), 0);
+  m_BlocksUsed = 1;
+  std::fill(std::begin(m_UniformBlock), std::end(m_UniformBlock), 0);
   std::fill(m_ColourKeys.begin(), m_ColourKeys.end(), 0);
   m_ColoursKept = 0;
 }
@@ -95,7 +172,7 @@ uint8_t ColorMapCache::FindByColour(uint32_t cell, uint32_t place) {
 //   min_cell(e*) <= d(c, e*) <= d(c, e) <= max_cell(e) for every e.
 // Entries tying with e* pass the same test, and the candidates are tried in
 // index order keeping only a strictly smaller distance, so the first wins.
-const uint8_t* ColorMapCache::BuildCell(uint32_t cell) {
+uint16_t ColorMapCache::BuildCell(uint32_t cell) {
   constexpr int kWidth = 1 << kLowBits;
   const int r0 = int(cell >> (2 * kCellBits)) * kWidth;
   const int g0 = int(cell >> kCellBits & ((1 << kCellBits) - 1)) * kWidth;
@@ -128,13 +205,7 @@ const uint8_t* ColorMapCache::BuildCell(uint32_t cell) {
 
   // A cell with one answer throughout shares a block with the others that
   // have it, which keeps the answers that pixels reach few and in the cache.
-  if (count <= 1) return m_CellAnswers[cell] = UniformBlock(count == 1 ? candidates[0] : 0);
-
-  const size_t chunk = m_CellsUsed / kCellsPerChunk;
-  if (chunk == m_Chunks.size()) {
-    m_Chunks.emplace_back(new uint8_t[kCellsPerChunk * kCellColours]);
-  }
-  uint8_t* answers = m_Chunks[chunk].get() + (m_CellsUsed % kCellsPerChunk) * kCellColours;
+  if (count <= 1) return m_CellBlock[cell] = UniformBlock(count == 1 ? candidates[0] : 0);
 
   // 16-bit lanes throughout so the compiler can use vector code.
   int16_t best[kCellColours], chosen[kCellColours];
@@ -162,30 +233,20 @@ const uint8_t* ColorMapCache::BuildCell(uint32_t cell) {
       }
     }
   }
-  for (size_t c = 0; c < kCellColours; ++c) answers[c] = static_cast<uint8_t>(chosen[c]);
-  if (std::all_of(answers, answers + kCellColours,
-                  [&answers](uint8_t a) { return a == answers[0]; })) {
-    return m_CellAnswers[cell] = UniformBlock(answers[0]);
+  if (std::all_of(chosen, chosen + kCellColours, [&chosen](int16_t a) { return a == chosen[0]; })) {
+    return m_CellBlock[cell] = UniformBlock(static_cast<uint8_t>(chosen[0]));
   }
-  ++m_CellsUsed;
-  m_CellAnswers[cell] = answers;
-  return answers;
+  const uint16_t block = NewBlock();
+  uint8_t* answers = &m_Blocks[block * kCellColours];
+  for (size_t c = 0; c < kCellColours; ++c) answers[c] = static_cast<uint8_t>(chosen[c]);
+  return m_CellBlock[cell] = block;
 }
 
 namespace {
 
-// The dither works on colours and adjustments packed in one 64-bit word:
-// red, green and blue in 10-bit fields at bits 24, 34 and 44, each plus 512,
-// so subtracting a colour from an entry never borrows across fields. Below
-// them a looked-up pixel carries its cell (bits 0-14) and its place in the
-// cell (bits 15-23), see ColorMapCache::Find.
-constexpr int kRedShift = 24, kGreenShift = 34, kBlueShift = 44;
-constexpr uint64_t kBias = 512;
 constexpr uint64_t kZero = kBias << kRedShift | kBias << kGreenShift | kBias << kBlueShift;
 constexpr uint64_t kKeyMask = 0xFFFFFF;
 constexpr uint32_t kFieldMask = 0x3FF;
-// A level minus an adjustment lies in -255..510; tables start at -255.
-constexpr int kLevels = 766, kLowest = -255;
 static_assert(ColorMapCache::kCellBits == 5, "the level tables split levels 5 + 3 bits");
 
 uint64_t Pack(int r, int g, int b) {
@@ -252,27 +313,65 @@ uint32_t DrawRun(NoiseGenerator& noise) {
   return (noise.Next() & 15) | 16;
 }
 
+// Where a channel's level less its adjustment is found in the tables below
+// and in ColorMapCache::ChannelAnswers.
+constexpr int kStart = int(kBias) - kLowest;
+
+inline int LevelIndex(const uint8_t* src, uint64_t adjust, int channel) {
+  return src[channel] + kStart - int(adjust >> kChannelShift[channel] & kFieldMask);
+}
+
+// The two ways the dither finds a pixel's entry: each takes the pixel less
+// its adjustment, returns the nearest entry and sets `error` to that entry
+// less the clamped colour, in the adjustment's layout. Through the grid:
+struct CellMapper {
+  ColorMapCache& cache;
+  const LevelTables& levels;
+  uint8_t operator()(const uint8_t* src, uint64_t adjust, uint64_t& error) const {
+    const uint64_t key = levels.red[LevelIndex(src, adjust, 0)] +
+                         levels.green[LevelIndex(src, adjust, 1)] +
+                         levels.blue[LevelIndex(src, adjust, 2)];
+    const uint8_t index = cache.FindInCell(static_cast<uint32_t>(key & 0x7FFF),
+                                           static_cast<uint32_t>(key >> 15 & 0x1FF));
+    error = cache.Spread(index) - (key & ~kKeyMask);
+    return index;
+  }
+};
+
+// Through each channel's nearest level, one table read per channel.
+struct ChannelMapper {
+  const uint64_t* red;
+  const uint64_t* green;
+  const uint64_t* blue;
+  explicit ChannelMapper(const ColorMapCache& cache)
+      : red(cache.ChannelAnswers(0)),
+        green(cache.ChannelAnswers(1)),
+        blue(cache.ChannelAnswers(2)) {}
+  uint8_t operator()(const uint8_t* src, uint64_t adjust, uint64_t& error) const {
+    const uint64_t sum = red[LevelIndex(src, adjust, 0)] + green[LevelIndex(src, adjust, 1)] +
+                         blue[LevelIndex(src, adjust, 2)];
+    error = sum & ~kKeyMask;
+    return static_cast<uint8_t>(sum);
+  }
+};
+
 // One dithered pixel; `redraw`: the run ended here and fresh noise was drawn
 // (into `current`). The adjustment for the next pixel is this pixel's colour
 // error, or the noise where this pixel was not adjusted and has an error; on
 // a redraw the error is dropped. Returns whether the noise was taken.
-template <size_t kStep, bool kTransparent>
+template <size_t kStep, bool kTransparent, class Mapper>
 inline bool DitherPixel(const uint8_t* src, uint8_t* dst, uint8_t t, bool redraw, uint64_t current,
-                        uint64_t& adjust, ColorMapCache& cache, const LevelTables& levels) {
-  constexpr int kStart = int(kBias) - kLowest;
-  const uint64_t key = levels.red[src[0] + kStart - int(adjust >> kRedShift & kFieldMask)] +
-                       levels.green[src[1] + kStart - int(adjust >> kGreenShift & kFieldMask)] +
-                       levels.blue[src[2] + kStart - int(adjust >> kBlueShift & kFieldMask)];
+                        uint64_t& adjust, const Mapper& map) {
   uint8_t index;
+  uint64_t error;
   if (kTransparent && kStep == 4 && src[3] == 0) {
     index = t;
+    error = kZero;
   } else {
-    index = cache.FindInCell(static_cast<uint32_t>(key & 0x7FFF),
-                             static_cast<uint32_t>(key >> 15 & 0x1FF));
+    index = map(src, adjust, error);
+    if (kTransparent && index == t) error = kZero;  // a transparent pixel passes no error on
   }
   *dst = index;
-  uint64_t error = cache.Spread(index) - (key & ~kKeyMask);
-  if (kTransparent && index == t) error = kZero;  // a transparent pixel passes no error on
   const bool useNoise = adjust == kZero && error != kZero;
   adjust = useNoise ? current : (redraw ? kZero : error);
   return useNoise;
@@ -296,17 +395,16 @@ inline uint32_t LastOf(const Segment& s) {
 }
 
 // Maps one segment from its noiseIn.
-template <size_t kStep, bool kTransparent>
-void DitherSegment(const uint8_t* src, uint8_t* dst, uint8_t t, Segment& s, ColorMapCache& cache,
-                   const LevelTables& levels) {
+template <size_t kStep, bool kTransparent, class Mapper>
+void DitherSegment(const uint8_t* src, uint8_t* dst, uint8_t t, Segment& s, const Mapper& map) {
   uint64_t adjust = s.noiseIn ? s.noise : kZero;
   const uint32_t last = LastOf(s);
   for (uint32_t x = s.begin; x < last; ++x) {
-    DitherPixel<kStep, kTransparent>(src + x * kStep, dst + x, t, false, s.noise, adjust, cache,
-                                     levels);
+    DitherPixel<kStep, kTransparent, Mapper>(src + x * kStep, dst + x, t, false, s.noise, adjust,
+                                             map);
   }
-  s.noiseOut = s.redraw && DitherPixel<kStep, kTransparent>(src + last * kStep, dst + last, t, true,
-                                                            s.next, adjust, cache, levels);
+  s.noiseOut = s.redraw && DitherPixel<kStep, kTransparent, Mapper>(src + last * kStep, dst + last,
+                                                                    t, true, s.next, adjust, map);
 }
 
 // Several stretches of the row, each a chain of segments, mapped side by side
@@ -323,9 +421,9 @@ struct Lane {
   uint32_t last;  // the segment's redraw pixel, or its end
 };
 
-template <size_t kStep, bool kTransparent>
+template <size_t kStep, bool kTransparent, class Mapper>
 void DitherLanes(const uint8_t* src, uint8_t* dst, uint8_t t, Segment* segments, size_t count,
-                 ColorMapCache& cache, const LevelTables& levels) {
+                 const Mapper& map) {
   Lane lane[kLanes];
   uint64_t adjust[kLanes];
   for (int l = 0; l < kLanes; ++l) {
@@ -343,8 +441,8 @@ void DitherLanes(const uint8_t* src, uint8_t* dst, uint8_t t, Segment* segments,
     for (uint32_t k = 0; k < n; ++k) {
       for (int l = 0; l < kLanes; ++l) {
         const uint32_t x = lane[l].x + k;
-        DitherPixel<kStep, kTransparent>(src + x * kStep, dst + x, t, false, lane[l].seg->noise,
-                                         adjust[l], cache, levels);
+        DitherPixel<kStep, kTransparent, Mapper>(src + x * kStep, dst + x, t, false,
+                                                 lane[l].seg->noise, adjust[l], map);
       }
     }
     bool done = false;
@@ -354,8 +452,8 @@ void DitherLanes(const uint8_t* src, uint8_t* dst, uint8_t t, Segment* segments,
       if (a.x != a.last) continue;
       Segment& s = *a.seg;
       if (s.redraw) {
-        s.noiseOut = DitherPixel<kStep, kTransparent>(src + a.x * kStep, dst + a.x, t, true, s.next,
-                                                      adjust[l], cache, levels);
+        s.noiseOut = DitherPixel<kStep, kTransparent, Mapper>(src + a.x * kStep, dst + a.x, t, true,
+                                                              s.next, adjust[l], map);
         ++a.x;
       }
       if (++a.seg == a.stop) {
@@ -373,25 +471,24 @@ void DitherLanes(const uint8_t* src, uint8_t* dst, uint8_t t, Segment* segments,
     if (a.seg == a.stop) continue;
     Segment& s = *a.seg;
     for (uint32_t x = a.x; x < a.last; ++x) {
-      DitherPixel<kStep, kTransparent>(src + x * kStep, dst + x, t, false, s.noise, adjust[l],
-                                       cache, levels);
+      DitherPixel<kStep, kTransparent, Mapper>(src + x * kStep, dst + x, t, false, s.noise,
+                                               adjust[l], map);
     }
     if (s.redraw) {
-      s.noiseOut = DitherPixel<kStep, kTransparent>(src + a.last * kStep, dst + a.last, t, true,
-                                                    s.next, adjust[l], cache, levels);
+      s.noiseOut = DitherPixel<kStep, kTransparent, Mapper>(src + a.last * kStep, dst + a.last, t,
+                                                            true, s.next, adjust[l], map);
     }
     for (Segment* next = a.seg + 1; next != a.stop; ++next) {
       next->noiseIn = next[-1].noiseOut;
-      DitherSegment<kStep, kTransparent>(src, dst, t, *next, cache, levels);
+      DitherSegment<kStep, kTransparent, Mapper>(src, dst, t, *next, map);
     }
   }
 }
 
-template <size_t kStep, bool kTransparent>
+template <size_t kStep, bool kTransparent, class Mapper>
 void DitherRow(const uint8_t* src, size_t width, uint8_t* dst, uint8_t t, uint32_t row,
-               ColorMapCache& cache, NoiseGenerator& noise) {
-  const LevelTables& levels = Levels();
-  const NoiseAmplitude amplitude = AmplitudeFor(cache.Size());
+               uint32_t colors, const Mapper& map, NoiseGenerator& noise) {
+  const NoiseAmplitude amplitude = AmplitudeFor(colors);
   noise.Reseed(row);
   // The runs: `run` pixels keep the noise, then the next one draws afresh.
   std::vector<Segment> segments;
@@ -420,16 +517,16 @@ void DitherRow(const uint8_t* src, size_t width, uint8_t* dst, uint8_t t, uint32
   if (count < 2 * kLanes) {
     for (size_t k = 0; k < count; ++k) {
       if (k > 0) segments[k].noiseIn = segments[k - 1].noiseOut;
-      DitherSegment<kStep, kTransparent>(src, dst, t, segments[k], cache, levels);
+      DitherSegment<kStep, kTransparent, Mapper>(src, dst, t, segments[k], map);
     }
     return;
   }
-  DitherLanes<kStep, kTransparent>(src, dst, t, segments.data(), count, cache, levels);
+  DitherLanes<kStep, kTransparent, Mapper>(src, dst, t, segments.data(), count, map);
   // Put wrong guesses right, each fix passing on to the next segment.
   for (size_t k = 1; k < count; ++k) {
     if (segments[k].noiseIn != segments[k - 1].noiseOut) {
       segments[k].noiseIn = segments[k - 1].noiseOut;
-      DitherSegment<kStep, kTransparent>(src, dst, t, segments[k], cache, levels);
+      DitherSegment<kStep, kTransparent, Mapper>(src, dst, t, segments[k], map);
     }
   }
 }
@@ -448,9 +545,13 @@ void PlainRow(const uint8_t* src, size_t width, uint8_t* dst, uint8_t t, ColorMa
 template <size_t kStep, bool kTransparent>
 void MapRowAs(const uint8_t* src, size_t width, uint8_t* dst, const MapOptions& options,
               ColorMapCache& cache, NoiseGenerator& noise) {
-  if (options.dither) {
-    DitherRow<kStep, kTransparent>(src, width, dst, options.transparentIndex, options.row, cache,
-                                   noise);
+  const uint8_t t = options.transparentIndex;
+  if (options.dither && cache.UsesChannelLevels()) {
+    DitherRow<kStep, kTransparent>(src, width, dst, t, options.row, cache.Size(),
+                                   ChannelMapper(cache), noise);
+  } else if (options.dither) {
+    DitherRow<kStep, kTransparent>(src, width, dst, t, options.row, cache.Size(),
+                                   CellMapper{cache, Levels()}, noise);
   } else {
     PlainRow<kStep, kTransparent>(src, width, dst, options.transparentIndex, cache);
   }

@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 #include "plugin/gifwriter/encoder/NoiseGenerator.h"
@@ -16,10 +15,13 @@ namespace gif {
 // For a large image it fills a table of answers a grid cell of the colour
 // cube at a time, from the few entries that can be nearest somewhere in the
 // cell; a small image asks too few questions to pay for that table, and its
-// answers come from the plain search, remembered per colour. Either way the
-// answer is what the plain search over every entry gives: the least
-// |dR| + |dG| + |dB| against the entries' high bytes, the first entry winning
-// ties, the skipped entry never.
+// answers come from the plain search, remembered per colour. A palette made
+// of every combination of a few red, green and blue levels (the web palette,
+// the 64-colour and the 3-3-2 ones) needs neither: the distance is a sum over
+// the channels, so the nearest entry is that of each channel's nearest level.
+// Every way, the answer is what the plain search over every entry gives: the
+// least |dR| + |dG| + |dB| against the entries' high bytes, the first entry
+// winning ties, the skipped entry never.
 class ColorMapCache {
  public:
   // Images of fewer pixels than this are answered colour by colour.
@@ -43,6 +45,11 @@ class ColorMapCache {
 
   // Lookup with the skip of the last UseSkip.
   uint8_t Find(uint32_t r, uint32_t g, uint32_t b) {
+    if (m_bChannelLevelsNow) {
+      return static_cast<uint8_t>(ChannelAnswers(0)[r - kLowestLevel] +
+                                  ChannelAnswers(1)[g - kLowestLevel] +
+                                  ChannelAnswers(2)[b - kLowestLevel]);
+    }
     return FindInCell(
         (r >> kLowBits) << (2 * kCellBits) | (g >> kLowBits) << kCellBits | (b >> kLowBits),
         (r & kLowMask) << (2 * kLowBits) | (g & kLowMask) << kLowBits | (b & kLowMask));
@@ -52,9 +59,9 @@ class ColorMapCache {
   // blue) and its place in the cell (the low bits).
   uint8_t FindInCell(uint32_t cell, uint32_t place) {
     if (!m_bGrid) return FindByColour(cell, place);
-    const uint8_t* answers = m_CellAnswers[cell];
-    if (answers == nullptr) answers = BuildCell(cell);
-    return answers[place];
+    uint32_t block = m_CellBlock[cell];
+    if (block == 0) block = BuildCell(cell);
+    return m_Blocks[block * kCellColours + place];
   }
 
   // The plain search over every entry.
@@ -63,6 +70,10 @@ class ColorMapCache {
   uint32_t Size() const { return m_Size; }
   // Whether answers are kept a grid cell at a time (else colour by colour).
   bool UsesGrid() const { return m_bGrid; }
+  // Whether answers come from each channel's nearest level: the palette is
+  // every combination of its red, green and blue levels, red changing
+  // slowest and blue fastest, and the skip names no entry of it.
+  bool UsesChannelLevels() const { return m_bChannelLevelsNow; }
   uint8_t Red(uint32_t i) const { return m_Red[i]; }
   uint8_t Green(uint32_t i) const { return m_Green[i]; }
   uint8_t Blue(uint32_t i) const { return m_Blue[i]; }
@@ -73,17 +84,36 @@ class ColorMapCache {
   // 24, 34 and 44: the layout MapRow's dither works in.
   uint64_t Spread(uint32_t i) const { return m_Spread[i]; }
 
+  // The levels a dithered channel asks for: 0..255 less an adjustment of
+  // -255..255, clamped to 0..255 when answered.
+  static constexpr int kLowestLevel = -255;
+  static constexpr int kLevelCount = 766;
+  // While UsesChannelLevels: per channel (0 red, 1 green, 2 blue) and level
+  // less kLowestLevel, the channel's share of the nearest entry's index in
+  // bits 0-7 and, in the channel's Spread field, the chosen level less the
+  // clamped one, plus 512. The three shares add up to the index and the
+  // colour error in the dither's layout.
+  const uint64_t* ChannelAnswers(int channel) const {
+    return &m_ChannelAnswers[size_t(channel) * kLevelCount];
+  }
+
  private:
   static constexpr int kLowBits = 8 - kCellBits;
   static constexpr uint32_t kLowMask = (1u << kLowBits) - 1;
   static constexpr int kCells = 1 << (3 * kCellBits);
   static constexpr size_t kCellColours = size_t(1) << (3 * kLowBits);
-  static constexpr size_t kCellsPerChunk = 64;
+  // Blocks of answers: one per cell at most, one per entry for the cells
+  // answered by that entry throughout, and block 0 that stands for none.
+  static constexpr uint32_t kMostBlocks = 1 + kCells + kPaletteCapacity;
+  static_assert(kMostBlocks <= 0xFFFF, "block numbers are 16-bit");
 
   void Reset(int skip);
-  const uint8_t* BuildCell(uint32_t cell);
+  void FindChannelLevels();
+  void FillChannelAnswers(int c, const uint8_t* levels, uint32_t count, uint32_t stride);
+  uint16_t BuildCell(uint32_t cell);
   uint8_t FindByColour(uint32_t cell, uint32_t place);
-  const uint8_t* UniformBlock(uint8_t index);
+  uint16_t NewBlock();
+  uint16_t UniformBlock(uint8_t index);
 
   const PaletteSpec* m_Palette;  // not owned
   uint32_t m_Size;
@@ -93,14 +123,19 @@ class ColorMapCache {
   uint8_t m_Green[kPaletteCapacity];
   uint8_t m_Blue[kPaletteCapacity];
   uint64_t m_Spread[kPaletteCapacity];
-  // Per cell: the answers for its colours, or null while not built. They
-  // live in chunks that are never moved, kept across a Reset for reuse.
-  std::vector<const uint8_t*> m_CellAnswers;
-  std::vector<std::unique_ptr<uint8_t[]>> m_Chunks;
-  size_t m_CellsUsed = 0;  // cells handed out from the chunks
-  // Per entry, a cell's worth of that entry's index, for cells with no other
-  // answer (made on first use).
-  std::vector<uint8_t> m_Uniform;
+  // Filled when the palette is made of channel levels (see ChannelAnswers).
+  std::vector<uint64_t> m_ChannelAnswers;
+  bool m_bChannelLevelsNow = false;
+  // Per cell: the block of answers for its colours, or 0 while not built
+  // (empty while answers come from channel levels). The blocks lie one after
+  // the other in m_Blocks, kCellColours answers each; its room is kept
+  // across a Reset for reuse.
+  std::vector<uint16_t> m_CellBlock;
+  std::vector<uint8_t> m_Blocks;
+  uint32_t m_BlocksUsed = 1;
+  // Per entry, the block of that entry's index throughout, or 0 while there
+  // is none: shared by the cells with no other answer.
+  uint16_t m_UniformBlock[kPaletteCapacity] = {};
   // Colour by colour: open addressing over colour | kTaken (0 = empty) and
   // the answer; filled up to m_ColourLimit, searched afresh past it.
   static constexpr uint32_t kTaken = 1u << 24;

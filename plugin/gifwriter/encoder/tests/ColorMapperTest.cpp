@@ -100,10 +100,29 @@ TEST(ColorMapCache, AnswersAreAlwaysThoseOfThePlainSearch) {
   }
 }
 
+// Every combination of the given levels, red slowest and blue fastest.
+gif::PaletteSpec ChannelLevels(const std::vector<int>& red, const std::vector<int>& green,
+                               const std::vector<int>& blue) {
+  gif::PaletteSpec p = gif::MakeExplicitPalette();
+  p.size = 0;
+  for (int r : red)
+    for (int g : green)
+      for (int b : blue) p.entries[p.size++] = gif::MakeEntry(r, g, b);
+  return p;
+}
+
+// Levels out of order and repeated (ties between equal levels and between
+// levels equally far), and the 3-3-2 palette's 256 entries.
+std::vector<gif::PaletteSpec> OddChannelLevels() {
+  return {ChannelLevels({200, 10, 10, 90}, {77}, {255, 0, 128, 0, 30}),
+          ChannelLevels({0, 36, 73, 109, 146, 182, 219, 255}, {0, 36, 73, 109, 146, 182, 219, 255},
+                        {0, 85, 170, 255})};
+}
+
 // Palettes for the exhaustive comparisons: every size class (and so every
 // noise strength), exact duplicates (ties the first must win), one colour
-// repeated throughout, colours on the cache's cell borders, a coarse grid
-// and the web cube.
+// repeated throughout, colours on the cache's cell borders, a coarse grid,
+// the web cube and other palettes of channel levels.
 std::vector<gif::PaletteSpec> ManyPalettes() {
   std::vector<gif::PaletteSpec> palettes = {WebPalette()};
   uint32_t s = 12345;
@@ -134,7 +153,70 @@ std::vector<gif::PaletteSpec> ManyPalettes() {
   for (int i = 0; i < 27; ++i)
     grid.entries[i] = gif::MakeEntry(i / 9 * 100, i / 3 % 3 * 100, i % 3 * 100);
   palettes.push_back(grid);
+  for (const gif::PaletteSpec& p : OddChannelLevels()) palettes.push_back(p);
   return palettes;
+}
+
+// Which palettes are answered channel by channel: those made of every
+// combination of channel levels, in that order, while the skip is no entry.
+TEST(ColorMapCache, PalettesOfChannelLevelsAreAnsweredChannelByChannel) {
+  gif::PaletteSpec oneChanged = WebPalette();
+  oneChanged.entries[100] = gif::MakeEntry(0, 0, 1);
+  gif::PaletteSpec oneMore = WebPalette();
+  oneMore.size = 217;
+  oneMore.entries[216] = gif::MakeEntry(255, 255, 255);
+  gif::PaletteSpec blueSlowest = gif::MakeExplicitPalette();  // the Windows palette's order
+  blueSlowest.size = 216;
+  for (int i = 0; i < 216; ++i)
+    blueSlowest.entries[i] = gif::MakeEntry(i % 6 * 51, i / 6 % 6 * 51, i / 36 * 51);
+  gif::PaletteSpec empty = gif::MakeExplicitPalette();
+  empty.size = 0;
+  const struct {
+    const char* name;
+    gif::PaletteSpec palette;
+    bool expected;
+  } cases[] = {
+      {"web", WebPalette(), true},
+      {"4 x 4 x 4", ChannelLevels({0, 85, 170, 255}, {0, 85, 170, 255}, {0, 85, 170, 255}), true},
+      {"odd levels", OddChannelLevels()[0], true},
+      {"3-3-2", OddChannelLevels()[1], true},
+      {"one colour", PaletteOf({0x123456}), true},
+      {"grey ramp", PaletteOf({0x000000, 0x010101, 0x020202}), false},
+      {"blues", PaletteOf({0x000000, 0x000080, 0x0000FF}), true},
+      {"one entry changed", oneChanged, false},
+      {"one entry more", oneMore, false},
+      {"blue slowest", blueSlowest, false},
+      {"empty", empty, false},
+  };
+  for (const auto& c : cases) {
+    for (uint64_t lookups : kBothWays) {
+      gif::ColorMapCache cache(&c.palette, lookups);
+      EXPECT_EQ(cache.UsesChannelLevels(), c.expected) << c.name;
+      if (!c.expected) continue;
+      const int size = static_cast<int>(c.palette.size);
+      cache.UseSkip(size - 1);
+      EXPECT_FALSE(cache.UsesChannelLevels()) << c.name << ": an entry is skipped";
+      cache.UseSkip(size);
+      EXPECT_TRUE(cache.UsesChannelLevels()) << c.name << ": the skip is past the palette";
+      cache.UseSkip(-1);
+      EXPECT_TRUE(cache.UsesChannelLevels()) << c.name;
+    }
+  }
+}
+
+// Every colour of a lattice through all levels, against the plain search.
+TEST(ColorMapCache, ChannelLevelsAnswerAsThePlainSearch) {
+  std::vector<gif::PaletteSpec> palettes = OddChannelLevels();
+  palettes.push_back(WebPalette());
+  for (const gif::PaletteSpec& p : palettes) {
+    gif::ColorMapCache cache(&p);
+    ASSERT_TRUE(cache.UsesChannelLevels());
+    for (int r = 0; r < 256; r += 5)
+      for (int g = 1; g < 256; g += 7)
+        for (int b = 2; b < 256; b += 4)
+          ASSERT_EQ(cache.Lookup(r, g, b, -1), Nearest(p, r, g, b, -1))
+              << "size " << p.size << " colour " << r << "," << g << "," << b;
+  }
 }
 
 TEST(ColorMapCache, MatchesThePlainSearchOnBordersTiesAndRandomColours) {
