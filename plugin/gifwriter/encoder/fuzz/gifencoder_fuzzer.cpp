@@ -4,10 +4,15 @@
 //
 // Input: kind, flags, width, height, palette size, transparent index, frames
 // per second, sink budget, then palette colours (3 bytes each), then pixel
-// bytes (repeated to fill the picture). With the top two bits of the kind
-// byte set, the true-colour rows are also mapped through both ways the
+// bytes (repeated to fill the picture). With bit 2 of the kind byte set, the
+// working palette is every combination of a few red, green and blue levels
+// (counts from the palette size byte, levels from the palette colours), which
+// the colour cache answers channel by channel. With the top two bits of the
+// kind byte set, the true-colour rows are also mapped through both ways the
 // colour cache keeps its answers (the encoder's images here are all small
-// enough for the colour-by-colour way), which must agree.
+// enough for the colour-by-colour way), which must agree, and without dither
+// must be the plain search's answers.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -45,7 +50,7 @@ gif::PaletteSpec Web() {
 
 }  // namespace
 
-// Maps the first rows (a corner of at most 32 x 8 pixels) through a grid
+// Maps the first rows (a corner of at most 16 x 4 pixels) through a grid
 // cache and a colour-by-colour cache of the same palette and options. The
 // corner keeps the grid's cost (a cell of answers per new colour) near that
 // of the encoding itself.
@@ -61,14 +66,21 @@ void CompareCaches(const gif::PaletteSpec& palette, const std::vector<uint8_t>& 
   o.dither = dither;
   const gif::PixelKind k = kind == 1 ? gif::PixelKind::kRgba32 : gif::PixelKind::kRgb24;
   const size_t bpp = kind == 1 ? 4 : 3;
-  const uint32_t w = width < 32 ? width : 32;
+  const uint32_t w = width < 16 ? width : 16;
   std::vector<uint8_t> a(w), b(w);
-  for (uint32_t y = 0; y < height && y < 8; ++y) {
+  for (uint32_t y = 0; y < height && y < 4; ++y) {
     o.row = y;
     const uint8_t* row = &pixels[size_t(y) * width * bpp];
     gif::MapRow(row, k, w, a.data(), o, grid, noise);
     gif::MapRow(row, k, w, b.data(), o, byColour, noise);
     ASSERT(a == b);
+    for (uint32_t x = 0; x < w && !dither; ++x) {
+      const uint8_t* px = row + x * bpp;
+      const bool clear = transparent && kind == 1 && px[3] == 0;
+      ASSERT(a[x] ==
+             (clear ? o.transparentIndex
+                    : grid.Search(px[0], px[1], px[2], transparent ? o.transparentIndex : -1)));
+    }
   }
 }
 
@@ -76,15 +88,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 8) return 0;
   const int kind = data[0] % 4;  // 3 is refused
   const bool compareCaches = (data[0] & 0xC0) == 0xC0;
+  const bool channelLevels = (data[0] & 0x04) != 0;
   const uint8_t flags = data[1];
   // Indexed pictures go up to 80 x 80, enough for the coder to reach 12-bit
   // codes and clear its table. True-colour rows go up to 256 pixels, wide
   // enough for every way a row's dither is split up, but such pictures hold
-  // at most 2048 pixels, since each of their colours may cost a search of
+  // at most 512 pixels, since each of their colours may cost a search of
   // the palette.
   const uint32_t width = kind == 2 ? 1 + data[2] % 80 : 1 + data[2];
-  const uint32_t height = 1 + data[3] % (kind == 2 ? 80 : (2048 + width - 1) / width);
+  const uint32_t height = 1 + data[3] % (kind == 2 ? 80 : (512 + width - 1) / width);
   const uint32_t paletteSize = data[4] == 255 ? 0 : data[4] + 1u;  // 0 is refused
+  const uint32_t levelCounts = data[4];
   const int16_t transparentIndex = static_cast<int16_t>(static_cast<int8_t>(data[5]) * 3);
   const int32_t fps = static_cast<int8_t>(data[6]);
   const size_t budget = data[7] == 0 ? SIZE_MAX : size_t(data[7]) * 97;
@@ -108,6 +122,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (uint32_t i = 0; i < paletteSize && i < 256; ++i) {
     const uint8_t* c = size >= 3 * (i + 1) ? data + 3 * i : nullptr;
     e.working.entries[i] = c ? gif::MakeEntry(c[0], c[1], c[2]) : gif::MakeEntry(uint8_t(i), 0, 0);
+  }
+  if (channelLevels && paletteSize > 0) {
+    // Level counts 1-4 of green and blue, and as many red levels as fit.
+    const uint32_t ng = 1 + levelCounts % 4, nb = 1 + levelCounts / 4 % 4;
+    const uint32_t nr = std::max(1u, std::min(paletteSize, 256u) / (ng * nb));
+    const uint32_t n = nr * ng * nb;
+    const auto level = [&](uint32_t i, int channel) {
+      return uint8_t(3 * i + channel < size ? data[3 * i + channel] : i * 37);
+    };
+    for (uint32_t i = 0; i < n; ++i) {
+      e.working.entries[i] =
+          gif::MakeEntry(level(i / (ng * nb), 0), level(i / nb % ng, 1), level(i % nb, 2));
+    }
+    e.working.size = n;
   }
   const size_t used = paletteSize * 3 < size ? paletteSize * 3 : size;
   data += used;
