@@ -44,7 +44,7 @@ int xditherInit(XDITHER* context, XCUBE* cube, int uniform, int rBits, int gBits
   context->clamp = block + 256;
 
   int16_t* lookup = reinterpret_cast<int16_t*>(block + 768);
-  for (int i = 0; i < context->keyCount; ++i) lookup[i] = -1;
+  std::memset(lookup, 0xFF, lookupBytes);  // every entry -1: not looked up yet
   context->lookup = lookup;
 
   int32_t* limit = reinterpret_cast<int32_t*>(block + limitAt) + 255;
