@@ -119,8 +119,10 @@ uint8_t ColorMapCache::Search(uint8_t r, uint8_t g, uint8_t b, int skip) const {
 
 uint16_t ColorMapCache::NewBlock() {
   ASSERT(m_BlocksUsed < kMostBlocks);
-  if ((m_BlocksUsed + 1) * kCellColours > m_Blocks.size()) {
-    m_Blocks.resize(std::max<size_t>(2 * m_Blocks.size(), 64 * kCellColours));
+  const uint32_t chunk = m_BlocksUsed >> kChunkShift;
+  if (chunk == m_Chunks.size()) {
+    m_Chunks.emplace_back(new uint8_t[kBlocksPerChunk * kCellColours]);
+    m_ChunkBase[chunk] = m_Chunks.back().get();
   }
   return static_cast<uint16_t>(m_BlocksUsed++);
 }
@@ -128,7 +130,7 @@ uint16_t ColorMapCache::NewBlock() {
 uint16_t ColorMapCache::UniformBlock(uint8_t index) {
   if (m_UniformBlock[index] == 0) {
     const uint16_t block = NewBlock();
-    std::fill_n(&m_Blocks[block * kCellColours], kCellColours, index);
+    std::fill_n(Block(block), kCellColours, index);
     m_UniformBlock[index] = block;
   }
   return m_UniformBlock[index];
@@ -237,7 +239,7 @@ uint16_t ColorMapCache::BuildCell(uint32_t cell) {
     return m_CellBlock[cell] = UniformBlock(static_cast<uint8_t>(chosen[0]));
   }
   const uint16_t block = NewBlock();
-  uint8_t* answers = &m_Blocks[block * kCellColours];
+  uint8_t* answers = Block(block);
   for (size_t c = 0; c < kCellColours; ++c) answers[c] = static_cast<uint8_t>(chosen[c]);
   return m_CellBlock[cell] = block;
 }

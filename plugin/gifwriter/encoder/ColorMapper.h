@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "plugin/gifwriter/encoder/NoiseGenerator.h"
@@ -61,7 +62,7 @@ class ColorMapCache {
     if (!m_bGrid) return FindByColour(cell, place);
     uint32_t block = m_CellBlock[cell];
     if (block == 0) block = BuildCell(cell);
-    return m_Blocks[block * kCellColours + place];
+    return Block(block)[place];
   }
 
   // The plain search over every entry.
@@ -106,6 +107,11 @@ class ColorMapCache {
   // answered by that entry throughout, and block 0 that stands for none.
   static constexpr uint32_t kMostBlocks = 1 + kCells + kPaletteCapacity;
   static_assert(kMostBlocks <= 0xFFFF, "block numbers are 16-bit");
+  // Blocks are kept in chunks that are never moved (a growing single store
+  // would be copied and cleared as it grew, and freshly mapped each image).
+  static constexpr uint32_t kChunkShift = 6;
+  static constexpr uint32_t kBlocksPerChunk = 1u << kChunkShift;
+  static constexpr uint32_t kMostChunks = (kMostBlocks + kBlocksPerChunk - 1) / kBlocksPerChunk;
 
   void Reset(int skip);
   void FindChannelLevels();
@@ -113,6 +119,9 @@ class ColorMapCache {
   uint16_t BuildCell(uint32_t cell);
   uint8_t FindByColour(uint32_t cell, uint32_t place);
   uint16_t NewBlock();
+  uint8_t* Block(uint32_t block) const {
+    return m_ChunkBase[block >> kChunkShift] + (block & (kBlocksPerChunk - 1)) * kCellColours;
+  }
   uint16_t UniformBlock(uint8_t index);
 
   const PaletteSpec* m_Palette;  // not owned
@@ -127,11 +136,11 @@ class ColorMapCache {
   std::vector<uint64_t> m_ChannelAnswers;
   bool m_bChannelLevelsNow = false;
   // Per cell: the block of answers for its colours, or 0 while not built
-  // (empty while answers come from channel levels). The blocks lie one after
-  // the other in m_Blocks, kCellColours answers each; its room is kept
-  // across a Reset for reuse.
+  // (empty while answers come from channel levels). A block holds
+  // kCellColours answers; the chunks are kept across a Reset for reuse.
   std::vector<uint16_t> m_CellBlock;
-  std::vector<uint8_t> m_Blocks;
+  std::vector<std::unique_ptr<uint8_t[]>> m_Chunks;
+  uint8_t* m_ChunkBase[kMostChunks] = {};  // m_Chunks' blocks, for Block
   uint32_t m_BlocksUsed = 1;
   // Per entry, the block of that entry's index throughout, or 0 while there
   // is none: shared by the cells with no other answer.
