@@ -174,20 +174,9 @@ void LzwCompress(LzwState* s, const uint8_t* pixels, size_t count) {
       waiting = Scramble(c);
       continue;
     }
+    // Where the string goes on, a code of no bits: nothing is added.
     const uint32_t mask = 0u - ends;
-    acc |= (Unscramble(waiting) & mask) << bits;
-    bits += width & mask;
-    const uint8_t word[4] = {static_cast<uint8_t>(acc), static_cast<uint8_t>(acc >> 8),
-                             static_cast<uint8_t>(acc >> 16), static_cast<uint8_t>(acc >> 24)};
-    std::memcpy(out, word, 4);
-    const uint32_t whole = bits >> 3;
-    out += whole;
-    acc >>= whole * 8;
-    bits &= 7;
-    if (out >= data + kPacketData) {
-      SendFullPacket(s);
-      out -= kPacketData;
-    }
+    PutBits(s, acc, bits, out, Unscramble(waiting) & mask, width & mask);
     if ((ends & (nextFree > maxCode ? 1u : 0u)) != 0) {
       ++width;
       maxCode = width == 12 ? kMaxCodes : (1u << width) - 1;
