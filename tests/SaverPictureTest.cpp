@@ -28,16 +28,15 @@
 #include "saver/PackagePicture.h"
 #include "saver/tests/WinTestUtil.h"
 #include "saver/zySaver.h"
+#include "tests/PackedSaver.h"
 #include "xlib/mm/xdisplay.h"
 
 namespace {
 
 using wintest::Bytes;
-using Env = std::map<std::string, std::string>;
+using Env = PackedSaver::Env;
 
 const std::string kSaver = wintest::WinPath(SOMNEL_SCR);
-const std::string kPack = wintest::WinPath(SOMNELPACK_EXE);
-const std::string kPlayer = wintest::WinPath(TESTPLAYER_EXE);
 const std::string kSource = wintest::WinPath(SOMNEL_SOURCE_DIR);
 using wintest::EndProcess;
 using wintest::kPatienceMs;
@@ -234,60 +233,10 @@ int Differences(const Picture& shot, const Picture& picture, std::string* first)
 
 // --- A packed saver -----------------------------------------------------------
 
-class Saver {
+class Saver : public PackedSaver {
  public:
-  explicit Saver(const Env& env = {}) : env_(WithFolder(env, dir_.Path())) {}
-  ~Saver() {
-    if (started_) {
-      if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
-        TerminateProcess(info_.hProcess, 99);
-        WaitForSingleObject(info_.hProcess, kPatienceMs);
-      }
-      CloseHandle(info_.hThread);
-      CloseHandle(info_.hProcess);
-    }
-    for (const std::string& value : Events("start"))
-      EndProcess(static_cast<DWORD>(std::strtoul(value.c_str(), nullptr, 10)));
-  }
-  Saver(const Saver&) = delete;
-  Saver& operator=(const Saver&) = delete;
-
-  std::string operator/(const std::string& name) const { return dir_ / name; }
-  std::string Folder() const { return dir_.Path(); }
-  std::string SaverPath() const { return dir_ / "Show.scr"; }
-  std::string IniPath() const { return dir_ / "Show.ini"; }
-
-  // Packs Show.scr with the given somnel-pack options (pictures).
-  bool Pack(const std::string& project, const std::string& options = "") {
-    const std::string projectPath = dir_ / "project.ini";
-    if (!wintest::WriteFileText(projectPath, project)) return false;
-    const std::string line = "\"" + kPack + "\" " + options + " \"" + kSaver + "\" \"" +
-                             projectPath + "\" \"" + kPlayer + "\" \"" + SaverPath() + "\"";
-    const wintest::ChildResult result = wintest::RunChild(line, {}, "", dir_ / "pack.txt");
-    return result.finished && result.exitCode == 0 && wintest::Exists(SaverPath());
-  }
-
-  bool Start(const std::string& arguments, const std::string& program = "") {
-    const std::string path = program.empty() ? SaverPath() : program;
-    std::string line = "\"" + path + "\" " + arguments;
-    std::vector<char> buffer(line.begin(), line.end());
-    buffer.push_back('\0');
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    started_ = CreateProcessA(path.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                              dir_.Path().c_str(), &startup, &info_) != FALSE;
-    return started_;
-  }
-  DWORD Pid() const { return info_.dwProcessId; }
-  bool Running() const { return WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
-  bool WaitForEnd() {
-    return WaitFor([this] { return !Running(); });
-  }
-  DWORD ExitCode() const {
-    DWORD code = 12345;
-    GetExitCodeProcess(info_.hProcess, &code);
-    return code;
-  }
+  // Some tests leave the saver running for the end of the test to stop.
+  explicit Saver(const Env& env = {}) : PackedSaver(env) { MayStayRunning(); }
 
   // The first visible top-level window of the saver of this class.
   HWND Window(const std::string& className) {
@@ -299,40 +248,7 @@ class Saver {
     });
     return found;
   }
-
-  std::string Log() const { return wintest::ReadFileText(dir_ / "player.log"); }
-  std::vector<std::string> Events(const std::string& event) const {
-    std::vector<std::string> values;
-    for (const std::string& line : Lines(Log()))
-      if (line.compare(0, event.size() + 1, event + " ") == 0)
-        values.push_back(line.substr(event.size() + 1));
-    return values;
-  }
-  bool WaitForEvent(const std::string& event) {
-    return WaitFor([&] { return !Events(event).empty(); });
-  }
-  HWND PlayerWindow() const {
-    const std::vector<std::string> windows = Events("window");
-    if (windows.empty()) return nullptr;
-    return reinterpret_cast<HWND>(
-        static_cast<uintptr_t>(std::strtoull(windows.back().c_str(), nullptr, 10)));
-  }
-
- private:
-  static Env WithFolder(Env env, const std::string& folder) {
-    env["TMP"] = folder;
-    env["TEMP"] = folder;
-    env["SOMNEL_PLAYER_LOG"] = folder + "\\player.log";
-    for (const char* name : {"SOMNEL_PLAYER_QUIT_AFTER_MS", "SOMNEL_PLAYER_NO_WINDOW",
-                             "SOMNEL_PLAYER_IGNORE_CLOSE", "SOMNEL_PLAYER_START_DELAY_MS"})
-      env.emplace(name, "");
-    return env;
-  }
-
-  wintest::ScratchDir dir_;
-  wintest::EnvOverride env_;
-  bool started_ = false;
-  PROCESS_INFORMATION info_{};
+  bool WaitForEvent(const std::string& event) { return WaitForEvents(event, 1); }
 };
 
 const char kPlainProject[] = "[Settings]\r\nExternal=0\r\n";

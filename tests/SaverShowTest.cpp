@@ -19,11 +19,11 @@
 #include <vector>
 
 #include "saver/tests/WinTestUtil.h"
+#include "tests/PackedSaver.h"
 
 namespace {
 
 const std::string kSaver = wintest::WinPath(SOMNEL_SCR);
-const std::string kPack = wintest::WinPath(SOMNELPACK_EXE);
 const std::string kPlayer = wintest::WinPath(TESTPLAYER_EXE);
 const std::string kStubPasswordDir = wintest::WinPath(STUB_PASSWORD_DIR);
 using wintest::EndProcess;
@@ -84,72 +84,12 @@ class PasswordState {
   bool had_ = false;
 };
 
-using Env = std::map<std::string, std::string>;
+using Env = PackedSaver::Env;
 
-// One packaged saver in its own folder, with the environment that the saver
-// and its players inherit.
-class Show {
+// The packaged saver of a show test, and its full-screen window.
+class Show : public PackedSaver {
  public:
-  explicit Show(const std::map<std::string, std::string>& env = {})
-      : env_(WithFolder(env, dir_.Path())) {}
-
-  ~Show() {
-    if (started_) {
-      if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
-        if (!mayStayRunning_) ADD_FAILURE() << "the saver was still running at the end of the test";
-        TerminateProcess(info_.hProcess, 99);
-        WaitForSingleObject(info_.hProcess, kPatienceMs);
-      }
-      CloseHandle(info_.hThread);
-      CloseHandle(info_.hProcess);
-    }
-    for (DWORD pid : PlayerPids()) EndProcess(pid);
-    for (DWORD pid : extraPids_) EndProcess(pid);
-  }
-  Show(const Show&) = delete;
-  Show& operator=(const Show&) = delete;
-
-  std::string operator/(const std::string& name) const { return dir_ / name; }
-  std::string SaverPath() const { return dir_ / "Show.scr"; }
-  std::string DatPath() const { return dir_ / "Show.dat"; }
-  std::string CfgPath() const { return dir_ / "Show.cfg"; }
-  std::string IniPath() const { return dir_ / "Show.ini"; }
-  std::string Folder() const { return dir_.Path(); }
-
-  // Packs Show.scr from the generic saver, the project text and the player.
-  bool Pack(const std::string& project) {
-    const std::string projectPath = dir_ / "project.ini";
-    if (!wintest::WriteFileText(projectPath, project)) return false;
-    const std::string line = "\"" + kPack + "\" \"" + kSaver + "\" \"" + projectPath + "\" \"" +
-                             kPlayer + "\" \"" + SaverPath() + "\"";
-    const wintest::ChildResult result = wintest::RunChild(line, {}, "", dir_ / "pack.txt");
-    return result.finished && result.exitCode == 0 && wintest::Exists(SaverPath());
-  }
-
-  bool Start(const std::string& arguments, const std::string& program = "") {
-    const std::string path = program.empty() ? SaverPath() : program;
-    std::string line = "\"" + path + "\" " + arguments;
-    std::vector<char> buffer(line.begin(), line.end());
-    buffer.push_back('\0');
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    // Started in its own folder, so that a stray file written to the
-    // current directory shows there.
-    started_ = CreateProcessA(path.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                              dir_.Path().c_str(), &startup, &info_) != FALSE;
-    return started_;
-  }
-
-  DWORD Pid() const { return info_.dwProcessId; }
-  bool Running() const { return WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
-  bool WaitForEnd() {
-    return WaitFor([this] { return !Running(); });
-  }
-  DWORD ExitCode() const {
-    DWORD code = 12345;
-    GetExitCodeProcess(info_.hProcess, &code);
-    return code;
-  }
+  using PackedSaver::PackedSaver;
 
   // The full-screen saver window, once it is there.
   HWND SaverWindow() {
@@ -157,57 +97,6 @@ class Show {
     WaitFor([&] { return (found = FindTopLevel(Pid(), "CSaverWin", false)) != nullptr; });
     return found;
   }
-
-  std::string Log() const { return wintest::ReadFileText(dir_ / "player.log"); }
-  // The values of every "event value" line of the player's log.
-  std::vector<std::string> Events(const std::string& event) const {
-    std::vector<std::string> values;
-    for (const std::string& line : Lines(Log())) {
-      if (line == event)
-        values.push_back("");
-      else if (line.compare(0, event.size() + 1, event + " ") == 0)
-        values.push_back(line.substr(event.size() + 1));
-    }
-    return values;
-  }
-  bool WaitForEvents(const std::string& event, size_t count) {
-    return WaitFor([&] { return Events(event).size() >= count; });
-  }
-  std::vector<DWORD> PlayerPids() const {
-    std::vector<DWORD> pids;
-    for (const std::string& value : Events("start"))
-      pids.push_back(static_cast<DWORD>(std::strtoul(value.c_str(), nullptr, 10)));
-    return pids;
-  }
-  // The player's window, as the player logged it.
-  HWND PlayerWindow() const {
-    const std::vector<std::string> windows = Events("window");
-    if (windows.empty()) return nullptr;
-    return reinterpret_cast<HWND>(
-        static_cast<uintptr_t>(std::strtoull(windows.back().c_str(), nullptr, 10)));
-  }
-
-  void MayStayRunning() { mayStayRunning_ = true; }
-  void AlsoEnd(DWORD pid) { extraPids_.push_back(pid); }
-
- private:
-  static std::map<std::string, std::string> WithFolder(std::map<std::string, std::string> env,
-                                                       const std::string& folder) {
-    env["TMP"] = folder;
-    env["TEMP"] = folder;
-    env["SOMNEL_PLAYER_LOG"] = folder + "\\player.log";
-    for (const char* name : {"SOMNEL_PLAYER_QUIT_AFTER_MS", "SOMNEL_PLAYER_NO_WINDOW",
-                             "SOMNEL_PLAYER_IGNORE_CLOSE", "SOMNEL_PLAYER_START_DELAY_MS"})
-      env.emplace(name, "");  // unset unless the test sets it
-    return env;
-  }
-
-  wintest::ScratchDir dir_;  // made before TMP points into it, removed last
-  wintest::EnvOverride env_;
-  bool started_ = false;
-  bool mayStayRunning_ = false;
-  PROCESS_INFORMATION info_{};
-  std::vector<DWORD> extraPids_;
 };
 
 const char kPlainProject[] = "[Settings]\r\nExternal=0\r\n";
