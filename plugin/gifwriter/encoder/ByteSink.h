@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <new>
 #include <vector>
 
 #include "plugin/gifwriter/encoder/GifStatus.h"
@@ -20,8 +21,14 @@ class ByteSink {
 
 class MemorySink : public ByteSink {
  public:
+  // Memory it cannot get is a failed write, as the interface reports one,
+  // not an exception through the encoder.
   size_t Write(const uint8_t* data, size_t count) override {
-    bytes.insert(bytes.end(), data, data + count);
+    try {
+      bytes.insert(bytes.end(), data, data + count);
+    } catch (const std::bad_alloc&) {
+      return 0;
+    }
     return count;
   }
   std::vector<uint8_t> bytes;

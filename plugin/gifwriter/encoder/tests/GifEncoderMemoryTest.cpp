@@ -80,7 +80,10 @@ TEST(GifEncoderMemory, AFailedAllocationFailsTheImageInsteadOfThrowing) {
     gif::MemorySink sink;
     encoder.options.paletteChoice = 1;
     encoder.options.dither = true;
+    // One entry off the web palette's levels, so that answers are not
+    // worked out channel by channel but kept in the grid.
     encoder.working = giftest::WebPalette();
+    encoder.working.entries[100] = gif::MakeEntry(1, 2, 3);
     encoder.SetOutput(&sink);
     // Large enough for the colour cache to keep its answers a grid cell at
     // a time, which takes memory as the rows' colours arrive (a smaller
