@@ -52,8 +52,8 @@ void StartBody(EncoderContext* ctx, void* arg) {
   w->height = c.output_height;
   w->bufferRows = a->options->interlaced ? c.output_height : 1;
   w->rows = (*c.mem->alloc_sarray)(common, JPOOL_IMAGE, c.output_width, w->bufferRows);
-  w->lzw.hash = static_cast<uint32_t*>(
-      (*c.mem->alloc_large)(common, JPOOL_IMAGE, kHashSlots * sizeof(uint32_t)));
+  w->lzw.table =
+      static_cast<LzwTable*>((*c.mem->alloc_large)(common, JPOOL_IMAGE, sizeof(LzwTable)));
   a->writer = w;
 }
 
@@ -154,7 +154,7 @@ bool WritePrefix(GifFrameWriter* w, GlobalColorTable* global) {
   ASSERT(p - buffer <= static_cast<ptrdiff_t>(sizeof buffer));
 
   if (!WriteAll(w, buffer, static_cast<size_t>(p - buffer))) return false;
-  LzwStart(&w->lzw, minCodeSize, w->lzw.hash, WritePacket, w);
+  LzwStart(&w->lzw, minCodeSize, w->lzw.table, WritePacket, w);
   return ctx->err.status == kOk;
 }
 

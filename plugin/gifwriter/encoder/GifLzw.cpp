@@ -8,11 +8,11 @@ namespace gif {
 
 namespace {
 
-constexpr uint32_t kMaxCodes = 4096;
+constexpr uint32_t kMaxCodes = kLzwCodes;
 constexpr uint32_t kPacketData = 255;
 
 void ClearHash(LzwState* s) {
-  std::memset(s->hash, 0, kHashSlots * sizeof(uint32_t));
+  std::memset(s->table, 0, sizeof *s->table);
 }
 
 // Sends packet[0..255] and moves what spilt past it to the front.
@@ -71,6 +71,39 @@ inline uint32_t Home(uint32_t scrambledPrefix, uint32_t pixel) {
   return pixel << 5 ^ scrambledPrefix;
 }
 
+// Looks string (waiting, c) up, both scrambled: leaves i at its slot, or at
+// the empty slot where it would go, and e at what that slot holds. Returns
+// e ^ key: the string's scrambled code, 1..4095, when it is there (an empty
+// slot gives the key itself, 0 or above 4095).
+inline uint32_t Probe(const uint32_t* hash, uint32_t waiting, uint32_t c, uint32_t& i,
+                      uint32_t& e) {
+  const uint32_t key = (waiting << 8 | c) << 12;
+  i = Home(waiting, c);
+  e = hash[i];
+  uint32_t x = e ^ key;
+  if (e != 0 && x - 1 >= kMaxCodes - 1) {
+    do {
+      i = (i + 1) & (kHashSlots - 1);
+      e = hash[i];
+      x = e ^ key;
+    } while (e != 0 && x - 1 >= kMaxCodes - 1);
+  }
+  return x;
+}
+
+inline bool Found(uint32_t x) {
+  return x - 1 < kMaxCodes - 1;
+}
+
+// Whether the pixel before p and the seven from p on are all one pixel:
+// a branch that a photograph's pixels seldom take.
+inline bool RunOfEight(const uint8_t* p, const uint8_t* begin, const uint8_t* end) {
+  if (p == begin || end - p < 7) return false;
+  uint64_t eight;
+  std::memcpy(&eight, p - 1, 8);
+  return eight == (eight & 0xFF) * 0x0101010101010101ull;
+}
+
 // Appends a code to the local copy of the bit state (LzwCompress's).
 inline void PutBits(LzwState* s, uint32_t& acc, uint32_t& bits, uint8_t*& out, uint32_t code,
                     uint32_t width) {
@@ -97,7 +130,7 @@ void OutputCode(LzwState* s, uint32_t code) {
 
 }  // namespace
 
-void LzwStart(LzwState* s, int minCodeSize, uint32_t* hash, PacketWriter writer,
+void LzwStart(LzwState* s, int minCodeSize, LzwTable* table, PacketWriter writer,
               void* writerContext) {
   ASSERT(minCodeSize >= 2 && minCodeSize <= 8);
   s->initialWidth = static_cast<uint32_t>(minCodeSize + 1);
@@ -112,7 +145,7 @@ void LzwStart(LzwState* s, int minCodeSize, uint32_t* hash, PacketWriter writer,
   s->packetBytes = 0;
   s->firstByte = true;
   s->failed = false;
-  s->hash = hash;
+  s->table = table;
   s->writer = writer;
   s->writerContext = writerContext;
   ClearHash(s);
@@ -129,7 +162,8 @@ void LzwCompress(LzwState* s, const uint8_t* pixels, size_t count) {
   // The coder's state lives in locals for the whole span: a store through
   // the packet's byte pointer would otherwise make the compiler reload every
   // field after each code.
-  uint32_t* const hash = s->hash;
+  uint32_t* const hash = s->table->hash;
+  uint16_t* const sameChild = s->table->sameChild;
   uint32_t waiting = Scramble(s->waiting);  // scrambled, like the table's codes
   uint32_t nextFree = s->nextFree;
   uint32_t width = s->width;
@@ -146,23 +180,31 @@ void LzwCompress(LzwState* s, const uint8_t* pixels, size_t count) {
   // same steps, each of which does nothing when the string goes on (no bits
   // added to the output, the slot rewritten with what it holds). Only the
   // rare events branch: a slot taken by another string, a full packet, a
-  // wider code, a full table.
+  // wider code, a full table, and a run of one pixel.
   for (; p != end; ++p) {
-    const uint32_t c = *p;
-    const uint32_t key = (waiting << 8 | c) << 12;
-    uint32_t i = Home(waiting, c);
-    uint32_t e = hash[i];
-    // A slot holding this key gives key ^ entry = its code, 1..4095; an
-    // empty slot gives the key itself, 0 or above 4095.
-    uint32_t x = e ^ key;
-    if (e != 0 && x - 1 >= kMaxCodes - 1) {
-      do {
-        i = (i + 1) & (kHashSlots - 1);
-        e = hash[i];
-        x = e ^ key;
-      } while (e != 0 && x - 1 >= kMaxCodes - 1);
+    if (RunOfEight(p, pixels, end)) {
+      // A run of the pixel just seen, the waiting string's last: while the
+      // strings go on, each pixel costs one read of sameChild (the hash's
+      // answer kept from an earlier run), without the key and its probe. A
+      // string that ends, or a pixel that differs, goes the common way.
+      const uint32_t run = p[-1];
+      for (; p != end && *p == run; ++p) {
+        uint32_t x = sameChild[waiting];
+        if (x == 0) {
+          uint32_t i, e;
+          x = Probe(hash, waiting, run, i, e);
+          if (!Found(x)) break;
+          sameChild[waiting] = static_cast<uint16_t>(x);
+        }
+        waiting = x;
+      }
+      if (p == end) break;
     }
-    const uint32_t ends = x - 1 >= kMaxCodes - 1 ? 1u : 0u;  // the string ends here
+    const uint32_t c = *p;
+    uint32_t i, e;
+    const uint32_t x = Probe(hash, waiting, c, i, e);
+    const uint32_t key = (waiting << 8 | c) << 12;
+    const uint32_t ends = Found(x) ? 0u : 1u;  // the string ends here
     if ((ends & (nextFree >> 12)) != 0) {
       // The table is full: the waiting code goes out, then a clear code.
       PutBits(s, acc, bits, out, Unscramble(waiting), width);

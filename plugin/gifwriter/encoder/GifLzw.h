@@ -9,6 +9,20 @@
 namespace gif {
 
 constexpr int kHashSlots = 8192;  // twice the codes, and 32 KB: held in the first-level cache
+constexpr uint32_t kLzwCodes = 4096;
+
+// The coder's tables (not owned by the state; the encoder takes them from
+// its image pool).
+struct LzwTable {
+  // Each entry the string's key (scrambled waiting code << 8 | pixel)
+  // shifted left by 12 over its scrambled code; 0 = empty, as no string gets
+  // code 0.
+  uint32_t hash[kHashSlots];
+  // Per scrambled code: the scrambled code of its string followed by that
+  // string's own last pixel, or 0 while not looked up in a run of one pixel
+  // (what a run finds in the hash is kept here for its next time).
+  uint16_t sameChild[kLzwCodes];
+};
 
 // Called with a whole packet (count byte first). Returns false when the bytes
 // could not all be written; the encoder then stops writing.
@@ -27,10 +41,7 @@ struct LzwState {
   uint32_t packetBytes;  // data bytes in packet, below 255 between calls
   bool firstByte;        // no pixel seen since start
   bool failed;           // a packet write failed; nothing more is written
-  // kHashSlots entries, each the string's key (scrambled waiting code << 8 |
-  // pixel) shifted left by 12 over its scrambled code; 0 = empty, as no
-  // string gets code 0 (not owned).
-  uint32_t* hash;
+  LzwTable* table;
   PacketWriter writer;
   void* writerContext;
   // packet[0] = count, then the data bytes; the tail takes the spill of a
@@ -38,9 +49,8 @@ struct LzwState {
   uint8_t packet[256 + 8];
 };
 
-// Resets the table and emits the clear code. minCodeSize is 2..8; the hash
-// table must hold kHashSlots entries.
-void LzwStart(LzwState* s, int minCodeSize, uint32_t* hash, PacketWriter writer,
+// Resets the table and emits the clear code. minCodeSize is 2..8.
+void LzwStart(LzwState* s, int minCodeSize, LzwTable* table, PacketWriter writer,
               void* writerContext);
 
 // Feeds pixels, each below 2^minCodeSize.

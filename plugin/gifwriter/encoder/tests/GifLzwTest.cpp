@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -27,10 +28,10 @@ bool Collect(void* context, const uint8_t* data, size_t count) {
 
 struct Coder {
   gif::LzwState state{};
-  std::vector<uint32_t> hash = std::vector<uint32_t>(gif::kHashSlots);
+  std::unique_ptr<gif::LzwTable> table = std::make_unique<gif::LzwTable>();
   Collected out;
   void Run(int m, const std::vector<uint8_t>& pixels, size_t chunk = 1000) {
-    gif::LzwStart(&state, m, hash.data(), Collect, &out);
+    gif::LzwStart(&state, m, table.get(), Collect, &out);
     for (size_t i = 0; i < pixels.size(); i += chunk) {
       gif::LzwCompress(&state, pixels.data() + i, std::min(chunk, pixels.size() - i));
     }
@@ -157,6 +158,19 @@ TEST(GifLzw, MatchesPlainCoderOnVariedInput) {
     }
     cases.push_back({"photo-like, m = " + std::to_string(m), m, photo});
   }
+  for (int m : {2, 8}) {
+    // Runs of 1 to 300 pixels of random colours, long enough for the table
+    // to fill and clear in the middle of runs, and areas with few colours,
+    // where a run's strings are found again and again.
+    std::vector<uint8_t> px;
+    while (px.size() < 600000) {
+      const uint32_t r = NextRandom(&seed);
+      const size_t length = 1 + r % 300;
+      const uint32_t colour = px.size() < 300000 ? r >> 12 : (r >> 12) % 3;
+      px.insert(px.end(), length, static_cast<uint8_t>(colour & ((1u << m) - 1)));
+    }
+    cases.push_back({"runs, m = " + std::to_string(m), m, px});
+  }
   {
     // Lengths either side of a packet boundary.
     for (size_t n : {size_t(300), size_t(339), size_t(340), size_t(341), size_t(1020)}) {
@@ -183,7 +197,7 @@ TEST(GifLzw, MatchesPlainCoderOnRowsOfRandomLengths) {
   }
   const std::vector<uint8_t> expected = ReferencePackets(8, px);
   Coder c;
-  gif::LzwStart(&c.state, 8, c.hash.data(), Collect, &c.out);
+  gif::LzwStart(&c.state, 8, c.table.get(), Collect, &c.out);
   for (size_t i = 0; i < px.size();) {
     const size_t n = std::min<size_t>(NextRandom(&seed) % 700, px.size() - i);
     gif::LzwCompress(&c.state, px.data() + i, n);  // empty rows too
