@@ -95,13 +95,13 @@ inline bool Found(uint32_t x) {
   return x - 1 < kMaxCodes - 1;
 }
 
-// Whether the pixel before p and the seven from p on are all one pixel:
-// a branch that a photograph's pixels seldom take.
-inline bool RunOfEight(const uint8_t* p, const uint8_t* begin, const uint8_t* end) {
-  if (p == begin || end - p < 7) return false;
+// Whether the pixel before p and the seven from p on are all one pixel (the
+// eight bytes equal their own rotation by one byte): a branch that a
+// photograph's pixels seldom take. p - 1 and p + 6 must lie in the span.
+inline bool RunOfEight(const uint8_t* p) {
   uint64_t eight;
   std::memcpy(&eight, p - 1, 8);
-  return eight == (eight & 0xFF) * 0x0101010101010101ull;
+  return eight == (eight >> 8 | eight << 56);
 }
 
 // Appends a code to the local copy of the bit state (LzwCompress's).
@@ -181,8 +181,12 @@ void LzwCompress(LzwState* s, const uint8_t* pixels, size_t count) {
   // added to the output, the slot rewritten with what it holds). Only the
   // rare events branch: a slot taken by another string, a full packet, a
   // wider code, a full table, and a run of one pixel.
+  // Where RunOfEight may look: from the second pixel of the span to the
+  // eighth from its end, one unsigned comparison for both bounds.
+  const uint8_t* const runFrom = pixels + 1;
+  const size_t runSpan = count >= 8 ? count - 7 : 0;
   for (; p != end; ++p) {
-    if (RunOfEight(p, pixels, end)) {
+    if (static_cast<size_t>(p - runFrom) < runSpan && RunOfEight(p)) {
       // A run of the pixel just seen, the waiting string's last: while the
       // strings go on, each pixel costs one read of sameChild (the hash's
       // answer kept from an earlier run), without the key and its probe. A
