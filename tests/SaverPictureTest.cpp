@@ -256,44 +256,19 @@ const LPARAM kKeyData = 0x001E0001;
 
 // --- Preview ---------------------------------------------------------------
 
-LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
 // The system's preview window stand-in: 200 x 150 of client area.
 HWND MakeHost() {
-  static ATOM atom = 0;
-  if (!atom) {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = HostProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    wc.lpszClassName = "SaverPictureTestHost";
-    atom = RegisterClassA(&wc);
-  }
-  return CreateWindowExA(WS_EX_TOPMOST, "SaverPictureTestHost", "host",
-                         WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 20, 20, 200, 150, nullptr,
-                         nullptr, GetModuleHandleA(nullptr), nullptr);
-}
-
-BOOL CALLBACK FindSaverChild(HWND child, LPARAM param) {
-  if (wintest::ClassOf(child) != "CSaverWin") return TRUE;
-  *reinterpret_cast<HWND*>(param) = child;
-  return FALSE;
+  return wintest::MakePlainWindow("host", WS_EX_TOPMOST, WS_POPUP | WS_CLIPCHILDREN, 20, 20, 200,
+                                  150);
 }
 
 HWND PreviewOf(HWND host) {
   HWND found = nullptr;
-  WaitFor([&] {
-    EnumChildWindows(host, FindSaverChild, reinterpret_cast<LPARAM>(&found));
-    return found != nullptr;
-  });
+  WaitFor([&] { return (found = wintest::ChildOfClass(host, "CSaverWin")) != nullptr; });
   return found;
 }
 
-std::string PreviewArguments(HWND host) {
-  return "/p " + std::to_string(static_cast<long long>(reinterpret_cast<intptr_t>(host)));
-}
+using wintest::PreviewArguments;
 
 TEST(SaverPictures, APreviewWithItsPictureStartsNoPlayerAndEndsWithItsWindow) {
   Saver saver;

@@ -45,7 +45,9 @@ bool ProcessAlive(DWORD pid) {
   return alive;
 }
 
+using wintest::ChildOfClass;
 using wintest::ClassOf;
+using wintest::PreviewArguments;
 using wintest::TopLevelWindows;
 
 HWND FindTopLevel(DWORD pid, const std::string& className, bool visibleOnly) {
@@ -300,43 +302,8 @@ TEST(SaverShow, CloseAndSaverCommandsAreSwallowedAndASuspendEndsTheShow) {
 
 // --- Preview -------------------------------------------------------------------
 
-LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
 HWND MakeHost() {
-  static ATOM atom = 0;
-  if (!atom) {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = HostProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "SaverShowTestHost";
-    atom = RegisterClassA(&wc);
-  }
-  return CreateWindowExA(0, "SaverShowTestHost", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20,
-                         200, 150, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-}
-
-struct ChildSearch {
-  std::string className;
-  HWND found;
-};
-
-BOOL CALLBACK FindChildOfClass(HWND child, LPARAM param) {
-  auto* search = reinterpret_cast<ChildSearch*>(param);
-  if (ClassOf(child) != search->className) return TRUE;
-  search->found = child;
-  return FALSE;
-}
-
-HWND ChildOfClass(HWND parent, const std::string& className) {
-  ChildSearch search{className, nullptr};
-  EnumChildWindows(parent, FindChildOfClass, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-std::string PreviewArguments(HWND host) {
-  return "/p " + std::to_string(static_cast<long long>(reinterpret_cast<intptr_t>(host)));
+  return wintest::MakePlainWindow("host", 0, WS_OVERLAPPEDWINDOW, 20, 20, 200, 150);
 }
 
 TEST(SaverShow, APreviewWithoutRunPreviewStartsNoPlayer) {

@@ -130,41 +130,8 @@ TEST(SomnelProcess, RunModeMakesTheFullScreenTopMostWindow) {
 
 // --- Preview inside a window of ours ------------------------------------------
 
-LRESULT CALLBACK PlainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
 HWND MakeHostWindow(const char* title) {
-  static ATOM atom = 0;
-  if (!atom) {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = PlainProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "SomnelTestHost";
-    atom = RegisterClassA(&wc);
-  }
-  return CreateWindowExA(0, "SomnelTestHost", title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 40, 320,
-                         240, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-}
-
-struct ChildSearch {
-  const char* className;
-  HWND found;
-};
-
-BOOL CALLBACK FindChild(HWND child, LPARAM param) {
-  auto* search = reinterpret_cast<ChildSearch*>(param);
-  char name[64] = "";
-  GetClassNameA(child, name, sizeof name);
-  if (std::string(name) != search->className) return TRUE;
-  search->found = child;
-  return FALSE;
-}
-
-HWND ChildOfClass(HWND parent, const char* className) {
-  ChildSearch search{className, nullptr};
-  EnumChildWindows(parent, FindChild, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  return wintest::MakePlainWindow(title, 0, WS_OVERLAPPEDWINDOW, 30, 40, 320, 240);
 }
 
 // The preview is a disabled child filling the window it was given, and it
@@ -172,17 +139,14 @@ HWND ChildOfClass(HWND parent, const char* className) {
 TEST(SomnelProcess, PreviewLivesInsideTheGivenWindowAndEndsWithIt) {
   HWND host = MakeHostWindow("preview host");
   ASSERT_NE(host, nullptr);
-  char arguments[64];
-  std::snprintf(arguments, sizeof arguments, "/p %lld",
-                static_cast<long long>(reinterpret_cast<intptr_t>(host)));
-  SaverProcess saver(kSaver, arguments);
+  SaverProcess saver(kSaver, wintest::PreviewArguments(host));
   ASSERT_TRUE(saver.Started());
 
   HWND preview = nullptr;
   const DWORD deadline = GetTickCount() + kPatienceMs;
   while (!preview && static_cast<LONG>(GetTickCount() - deadline) <= 0) {
     Pump();
-    preview = ChildOfClass(host, "CSaverWin");
+    preview = wintest::ChildOfClass(host, "CSaverWin");
     if (!preview) Sleep(20);
   }
   ASSERT_NE(preview, nullptr);

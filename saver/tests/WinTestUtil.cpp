@@ -272,4 +272,49 @@ std::vector<HWND> TopLevelWindows(DWORD pid) {
   return search.windows;
 }
 
+namespace {
+
+struct ChildSearch {
+  const std::string& className;
+  HWND found;
+};
+
+BOOL CALLBACK FindChildOfClass(HWND child, LPARAM param) {
+  auto* search = reinterpret_cast<ChildSearch*>(param);
+  if (ClassOf(child) != search->className) return TRUE;
+  search->found = child;
+  return FALSE;
+}
+
+LRESULT CALLBACK PlainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+HWND ChildOfClass(HWND parent, const std::string& className) {
+  ChildSearch search{className, nullptr};
+  EnumChildWindows(parent, FindChildOfClass, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND MakePlainWindow(const char* title, DWORD exStyle, DWORD style, int x, int y, int width,
+                     int height) {
+  static ATOM atom = 0;
+  if (!atom) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = PlainProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    wc.lpszClassName = "WinTestPlainWindow";
+    atom = RegisterClassA(&wc);
+  }
+  return CreateWindowExA(exStyle, "WinTestPlainWindow", title, style | WS_VISIBLE, x, y, width,
+                         height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
+std::string PreviewArguments(HWND host) {
+  return "/p " + std::to_string(static_cast<long long>(reinterpret_cast<intptr_t>(host)));
+}
+
 }  // namespace wintest

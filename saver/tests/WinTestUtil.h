@@ -93,4 +93,16 @@ std::string TextOf(HWND window);
 // every GUI thread gets (it says nothing about the program).
 std::vector<HWND> TopLevelWindows(DWORD pid);
 
+// The first child window of `parent` (at any depth) of this class, or null.
+HWND ChildOfClass(HWND parent, const std::string& className);
+
+// A visible window of a plain class (default handling of every message,
+// a white background) standing in for one the system would give a saver,
+// such as the preview area; its outer rectangle is x, y, width, height.
+HWND MakePlainWindow(const char* title, DWORD exStyle, DWORD style, int x, int y, int width,
+                     int height);
+
+// The saver's command line for a preview inside `host`: "/p HANDLE".
+std::string PreviewArguments(HWND host);
+
 }  // namespace wintest
