@@ -20,6 +20,11 @@ constexpr int kChannelShift[3] = {kRedShift, kGreenShift, kBlueShift};
 constexpr uint64_t kBias = 512;
 constexpr int kLevels = ColorMapCache::kLevelCount, kLowest = ColorMapCache::kLowestLevel;
 
+// The colour a table index (a level less an adjustment, from kLowest) stands for.
+int ClampedLevel(int v) {
+  return std::min(std::max(v + kLowest, 0), 255);
+}
+
 }  // namespace
 
 ColorMapCache::ColorMapCache(const PaletteSpec* palette, uint64_t expectedLookups)
@@ -94,7 +99,7 @@ void ColorMapCache::FillChannelAnswers(int c, const uint8_t* levels, uint32_t co
     answer[v] = uint64_t(level - v + int(kBias)) << kChannelShift[c] | best * stride;
   }
   uint64_t* out = &m_ChannelAnswers[size_t(c) * kLevels];
-  for (int v = 0; v < kLevels; ++v) out[v] = answer[std::min(std::max(v + kLowest, 0), 255)];
+  for (int v = 0; v < kLevels; ++v) out[v] = answer[ClampedLevel(v)];
 }
 
 uint8_t ColorMapCache::Search(uint8_t r, uint8_t g, uint8_t b, int skip) const {
@@ -262,7 +267,7 @@ struct LevelTables {
   uint64_t red[kLevels], green[kLevels], blue[kLevels];
   LevelTables() {
     for (int v = 0; v < kLevels; ++v) {
-      const uint64_t c = static_cast<uint64_t>(std::min(std::max(v + kLowest, 0), 255));
+      const uint64_t c = static_cast<uint64_t>(ClampedLevel(v));
       const uint64_t cell = c >> 3, low = c & 7;
       red[v] = c << kRedShift | low << 21 | cell << 10;
       green[v] = c << kGreenShift | low << 18 | cell << 5;
