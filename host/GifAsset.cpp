@@ -378,8 +378,9 @@ std::vector<std::string> GifAsset::Sets() const {
 
 void GifAsset::ReloadMedia() {
   media = GifFrames();
+  mediaProblem.clear();
   frame = 0;
-  mediaStatus = LoadGifFrames(properties.fileName, &media);
+  mediaStatus = LoadGifFrames(properties.fileName, &media, &mediaProblem);
 }
 
 void GifAsset::NextFrame() {

@@ -71,6 +71,7 @@ struct GifAsset : VxAsset {
 
   // The media of the current file name.
   VxStatus mediaStatus = VX_OK;
+  std::string mediaProblem;  // why a file too large was refused, in words
   GifFrames media;
   int32_t frame = 0;  // the frame the views show
   bool playing = false;

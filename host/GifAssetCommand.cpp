@@ -27,8 +27,9 @@ const toolcli::Help kGifAssetHelp = {
     "  --plugin=PATH   Kinetra.dll to load (default: beside vrixhost.exe)\n"
     "  --address=TEXT  answer the Internet... dialog with TEXT by itself",
     "vrixhost gif-asset walk-asset.txt",
-    "the asset file or the plug-in cannot be read, or the dialog cannot be shown or its "
-    "properties saved (Cancel is success: the file is left as it was)"};
+    "the asset file or the plug-in cannot be read, its GIF is too large to preview, or the "
+    "dialog cannot be shown or its properties saved (Cancel is success: the file is left as "
+    "it was)"};
 
 namespace {
 
@@ -75,14 +76,26 @@ int RunGifAsset(int argc, char** argv) {
   GifAssetProperties properties;
   if (!LoadAssetFile(request.file, &properties, &error)) return Fail(error);
 
+  // A GIF the preview cannot keep is refused before anything is shown; one
+  // that cannot be read at all (an Internet address, a file not there yet)
+  // leaves the dialog to choose another.
+  GifAsset* asset = GifAsset::Create(properties);
+  if (asset->mediaStatus == kGifTooLarge) {
+    const std::string problem = asset->mediaProblem;
+    asset->ops->Release(asset);
+    return toolcli::FileFailure(kGifAssetHelp, properties.fileName,
+                                "cannot be previewed: " + problem);
+  }
+
   KinetraSession session;
-  if (!session.Open(request.plugin.empty() ? DefaultKinetraPath() : request.plugin, &error))
+  if (!session.Open(request.plugin.empty() ? DefaultKinetraPath() : request.plugin, &error)) {
+    asset->ops->Release(asset);
     return Fail(error);
+  }
   HostCallback* host = session.callback();
   host->addressScript.scripted = request.scriptAddress;
   host->addressScript.answer = request.address;
 
-  GifAsset* asset = GifAsset::Create(properties);
   VxAssetOptions* options = session.options();
   VxStatus status = options->ops->Attach(options, asset);
   if (status == VX_OK) status = options->ops->ShowDialog(options, nullptr);

@@ -5,8 +5,12 @@
 #include <wincodec.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace vrixhost {
+
+const int32_t kGifTooLarge = static_cast<int32_t>(WINCODEC_ERR_IMAGESIZEOUTOFRANGE);
+
 namespace {
 
 // Holds one COM reference.
@@ -66,23 +70,45 @@ std::wstring Widen(const std::string& text) {
   return wide;
 }
 
-// GIF frame disposal methods.
-enum : unsigned { kDisposeBackground = 2, kDisposePrevious = 3 };
+// A frame's colours: BGRA by index, alpha 0 at the transparent one.
+HRESULT ReadColours(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame,
+                    std::vector<uint32_t>* colours) {
+  ComRef<IWICPalette> palette;
+  HRESULT hr = factory->CreatePalette(&palette);
+  if (SUCCEEDED(hr)) hr = frame->CopyPalette(palette.get());
+  UINT count = 0;
+  if (SUCCEEDED(hr)) hr = palette->GetColorCount(&count);
+  if (FAILED(hr)) return hr;
+  colours->assign(std::min<UINT>(count, 256), 0);
+  UINT actual = 0;
+  hr = palette->GetColors(static_cast<UINT>(colours->size()), colours->data(), &actual);
+  colours->resize(std::min<size_t>(actual, colours->size()));
+  return hr;
+}
 
-struct Placement {
-  unsigned left = 0, top = 0, width = 0, height = 0;
-};
+// The palette indices of the frame's part on the screen (frame->width x
+// frame->height, from its top left corner).
+HRESULT ReadIndices(IWICBitmapFrameDecode* source, GifFrame* frame) {
+  WICPixelFormatGUID format{};
+  HRESULT hr = source->GetPixelFormat(&format);
+  if (FAILED(hr)) return hr;
+  if (!IsEqualGUID(format, GUID_WICPixelFormat8bppIndexed))
+    return WINCODEC_ERR_UNSUPPORTEDPIXELFORMAT;
+  frame->indices.assign(static_cast<size_t>(frame->width) * frame->height, 0);
+  if (frame->indices.empty()) return S_OK;
+  const WICRect part = {0, 0, static_cast<INT>(frame->width), static_cast<INT>(frame->height)};
+  return source->CopyPixels(&part, frame->width, static_cast<UINT>(frame->indices.size()),
+                            frame->indices.data());
+}
 
-void Clear(std::vector<uint32_t>& canvas, int32_t canvasWidth, int32_t canvasHeight,
-           const Placement& p) {
-  for (unsigned y = p.top; y < p.top + p.height && y < static_cast<unsigned>(canvasHeight); ++y)
-    for (unsigned x = p.left; x < p.left + p.width && x < static_cast<unsigned>(canvasWidth); ++x)
-      canvas[static_cast<size_t>(y) * canvasWidth + x] = 0;
+int32_t TooLarge(const std::string& problem, std::string* why) {
+  if (why) *why = problem;
+  return kGifTooLarge;
 }
 
 }  // namespace
 
-int32_t LoadGifFrames(const std::string& path, GifFrames* out) {
+int32_t LoadGifFrames(const std::string& path, GifFrames* out, std::string* why) {
   ComApartment apartment;
   ComRef<IWICImagingFactory> factory;
   HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
@@ -107,61 +133,46 @@ int32_t LoadGifFrames(const std::string& path, GifFrames* out) {
   ComRef<IWICMetadataQueryReader> screen;
   decoder->GetMetadataQueryReader(&screen);  // optional: the first frame's size serves
   GifFrames frames;
-  frames.width = static_cast<int32_t>(QueryNumber(screen.get(), L"/logscrdesc/Width", 0));
-  frames.height = static_cast<int32_t>(QueryNumber(screen.get(), L"/logscrdesc/Height", 0));
+  uint32_t screenWidth = QueryNumber(screen.get(), L"/logscrdesc/Width", 0);
+  uint32_t screenHeight = QueryNumber(screen.get(), L"/logscrdesc/Height", 0);
 
-  std::vector<uint32_t> canvas, saved;
-  Placement previous;
-  unsigned previousDisposal = 0;
+  std::string problem;
   for (UINT i = 0; i < count; ++i) {
-    ComRef<IWICBitmapFrameDecode> frame;
-    hr = decoder->GetFrame(i, &frame);
+    ComRef<IWICBitmapFrameDecode> source;
+    hr = decoder->GetFrame(i, &source);
     if (FAILED(hr)) return static_cast<int32_t>(hr);
     ComRef<IWICMetadataQueryReader> meta;
-    frame->GetMetadataQueryReader(&meta);
-    ComRef<IWICBitmapSource> bgra;
-    hr = WICConvertBitmapSource(GUID_WICPixelFormat32bppBGRA, frame.get(), &bgra);
-    if (FAILED(hr)) return static_cast<int32_t>(hr);
+    source->GetMetadataQueryReader(&meta);
     UINT w = 0, h = 0;
-    hr = bgra->GetSize(&w, &h);
+    hr = source->GetSize(&w, &h);
     if (FAILED(hr)) return static_cast<int32_t>(hr);
-    if (w > 16384 || h > 16384) return static_cast<int32_t>(WINCODEC_ERR_IMAGESIZEOUTOFRANGE);
-    Placement p;
-    p.left = QueryNumber(meta.get(), L"/imgdesc/Left", 0);
-    p.top = QueryNumber(meta.get(), L"/imgdesc/Top", 0);
-    p.width = w;
-    p.height = h;
+    problem = GifPixelsProblem("frame " + std::to_string(i + 1), w, h);
+    if (!problem.empty()) return TooLarge(problem, why);
+    const unsigned left = QueryNumber(meta.get(), L"/imgdesc/Left", 0);
+    const unsigned top = QueryNumber(meta.get(), L"/imgdesc/Top", 0);
     if (i == 0) {
-      if (frames.width <= 0 || frames.height <= 0) {
-        frames.width = static_cast<int32_t>(p.left + w);
-        frames.height = static_cast<int32_t>(p.top + h);
+      if (screenWidth == 0 || screenHeight == 0) {
+        screenWidth = left + w;
+        screenHeight = top + h;
       }
-      canvas.assign(static_cast<size_t>(frames.width) * frames.height, 0);
+      if (!frames.pictures.Start(screenWidth, screenHeight, &problem))
+        return TooLarge(problem, why);
+      frames.width = static_cast<int32_t>(screenWidth);
+      frames.height = static_cast<int32_t>(screenHeight);
     }
-    std::vector<uint32_t> pixels(static_cast<size_t>(w) * h);
-    hr = bgra->CopyPixels(nullptr, w * 4, static_cast<UINT>(pixels.size() * 4),
-                          reinterpret_cast<BYTE*>(pixels.data()));
+    GifFrame frame;
+    hr = ReadColours(factory.get(), source.get(), &frame.colours);
     if (FAILED(hr)) return static_cast<int32_t>(hr);
-
-    // What the previous frame left behind.
-    if (previousDisposal == kDisposeBackground)
-      Clear(canvas, frames.width, frames.height, previous);
-    if (previousDisposal == kDisposePrevious && !saved.empty()) canvas = saved;
-    const unsigned disposal = QueryNumber(meta.get(), L"/grctlext/Disposal", 0);
-    if (disposal == kDisposePrevious) saved = canvas;
-
-    for (unsigned y = 0; y < h && p.top + y < static_cast<unsigned>(frames.height); ++y) {
-      for (unsigned x = 0; x < w && p.left + x < static_cast<unsigned>(frames.width); ++x) {
-        const uint32_t pixel = pixels[static_cast<size_t>(y) * w + x];
-        if (pixel >> 24) canvas[static_cast<size_t>(p.top + y) * frames.width + p.left + x] = pixel;
-      }
-    }
-    frames.pictures.push_back(canvas);
+    frames.pictures.Clip(left, top, w, h, &frame);
+    problem = frames.pictures.RoomProblem(frame, frame.colours.size());
+    if (!problem.empty()) return TooLarge(problem, why);
+    hr = ReadIndices(source.get(), &frame);
+    if (FAILED(hr)) return static_cast<int32_t>(hr);
+    frame.disposal = QueryNumber(meta.get(), L"/grctlext/Disposal", 0);
+    frames.pictures.AddFrame(std::move(frame));
     const unsigned hundredths = QueryNumber(meta.get(), L"/grctlext/Delay", 0);
     frames.delaysMs.push_back(hundredths < 2 ? kGifDefaultDelayMs
                                              : static_cast<int32_t>(hundredths * 10));
-    previous = p;
-    previousDisposal = disposal;
   }
   *out = std::move(frames);
   return 0;

@@ -3,8 +3,11 @@
 // dialog and the system-dialog notices.
 #include <windows.h>
 
+#include <psapi.h>
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -14,6 +17,8 @@
 #include "host/HostInstance.h"
 #include "host/HostMediaUtils.h"
 #include "host/SpriteView.h"
+#include "host/tests/GifScene.h"
+#include "saver/tests/WinTestUtil.h"
 
 using namespace vrixhost;
 
@@ -60,6 +65,179 @@ TEST(GifMedia, RefusesMissingAndOtherFiles) {
   EXPECT_NE(VX_OK, LoadGifFrames("", &f));
   EXPECT_NE(VX_OK, LoadGifFrames("http://example.com/a.gif", &f));
   EXPECT_TRUE(f.pictures.empty());
+}
+
+// A GIF89a made byte by byte, for sizes and frames no encoder would write: a
+// global table of the scene's colours (eight entries), and each frame with
+// its graphic control (disposal, delay, index 0 transparent) and its pixels
+// coded with a clear code before every index, so that every code stays four
+// bits wide and each byte holds a clear code and one index.
+struct CraftedFrame {
+  uint16_t left = 0, top = 0, width = 1, height = 1;
+  std::vector<uint8_t> indices;  // width x height, row after row
+  unsigned disposal = 1;
+  uint16_t delay = 10;  // hundredths of a second
+};
+
+void PutU16(wintest::Bytes& out, uint32_t v) {
+  out.push_back(static_cast<uint8_t>(v & 0xFF));
+  out.push_back(static_cast<uint8_t>(v >> 8));
+}
+
+wintest::Bytes CraftGif(uint16_t width, uint16_t height, const std::vector<CraftedFrame>& frames) {
+  wintest::Bytes out = {'G', 'I', 'F', '8', '9', 'a'};
+  PutU16(out, width);
+  PutU16(out, height);
+  out.insert(out.end(), {0xA2, 0, 0});  // a global table of 8 colours
+  for (int i = 0; i < 8; ++i) {
+    const uint32_t c = i < 6 ? giftest::kColours[i] : 0;
+    out.insert(out.end(), {static_cast<uint8_t>(c >> 16), static_cast<uint8_t>(c >> 8),
+                           static_cast<uint8_t>(c)});
+  }
+  for (const CraftedFrame& f : frames) {
+    out.insert(out.end(), {0x21, 0xF9, 4, static_cast<uint8_t>(f.disposal << 2 | 1)});
+    PutU16(out, f.delay);
+    out.insert(out.end(), {0, 0, 0x2C});
+    for (uint32_t v : {f.left, f.top, f.width, f.height}) PutU16(out, v);
+    out.insert(out.end(), {0, 3});  // no local table; codes of 3 + 1 bits
+    wintest::Bytes codes;
+    for (uint8_t index : f.indices) codes.push_back(static_cast<uint8_t>(8 | index << 4));
+    codes.push_back(9);  // the end code
+    for (size_t at = 0; at < codes.size(); at += 255) {
+      const size_t n = std::min<size_t>(255, codes.size() - at);
+      out.push_back(static_cast<uint8_t>(n));
+      out.insert(out.end(), codes.begin() + at, codes.begin() + at + n);
+    }
+    out.push_back(0);
+  }
+  out.push_back(0x3B);
+  return out;
+}
+
+CraftedFrame Dot(uint16_t left, uint16_t top, uint8_t index) {
+  CraftedFrame f;
+  f.left = left;
+  f.top = top;
+  f.indices = {index};
+  return f;
+}
+
+TEST(GifMedia, ComposesFramesOnOneCanvasHonouringTheirDisposal) {
+  std::vector<CraftedFrame> frames;
+  for (const giftest::SceneFrame& s : giftest::kScene) {
+    CraftedFrame f;
+    f.left = static_cast<uint16_t>(s.left);
+    f.top = static_cast<uint16_t>(s.top);
+    f.width = static_cast<uint16_t>(s.width);
+    f.height = static_cast<uint16_t>(s.height);
+    for (const char* c = s.letters; *c; ++c) f.indices.push_back(giftest::IndexOf(*c));
+    f.disposal = s.disposal;
+    f.delay = static_cast<uint16_t>(10 * frames.size() + 20);
+    frames.push_back(f);
+  }
+  wintest::ScratchDir dir;
+  const std::string path = dir / "scene.gif";
+  ASSERT_TRUE(wintest::WriteFileBytes(path, CraftGif(6, 4, frames)));
+  GifFrames f;
+  std::string why;
+  ASSERT_EQ(VX_OK, LoadGifFrames(path, &f, &why)) << why;
+  EXPECT_EQ(6, f.width);
+  EXPECT_EQ(4, f.height);
+  ASSERT_EQ(4u, f.pictures.size());
+  EXPECT_EQ((std::vector<int32_t>{200, 300, 400, 500}), f.delaysMs);
+  for (size_t i = 0; i < 4; ++i)
+    EXPECT_EQ(giftest::Pixels(giftest::kScenePictures[i]), f.pictures[i]) << "frame " << i;
+}
+
+TEST(GifMedia, RefusesAScreenBeyondTheLimitInWords) {
+  for (uint16_t side : {20000, 65535}) {
+    wintest::ScratchDir dir;
+    const std::string path = dir / "screen.gif";
+    ASSERT_TRUE(wintest::WriteFileBytes(path, CraftGif(side, side, {Dot(0, 0, 1)})));
+    GifFrames f;
+    std::string why;
+    EXPECT_EQ(kGifTooLarge, LoadGifFrames(path, &f, &why)) << side;
+    const std::string size = std::to_string(side) + " x " + std::to_string(side) + " pixels";
+    EXPECT_NE(std::string::npos, why.find("logical screen is " + size)) << why;
+    EXPECT_TRUE(f.pictures.empty());
+  }
+}
+
+TEST(GifMedia, RefusesAFrameBeyondTheLimit) {
+  CraftedFrame huge = Dot(0, 0, 1);
+  huge.width = huge.height = 65535;  // with one pixel's data
+  wintest::ScratchDir dir;
+  const std::string path = dir / "frame.gif";
+  ASSERT_TRUE(wintest::WriteFileBytes(path, CraftGif(10, 10, {huge})));
+  GifFrames f;
+  std::string why;
+  const int32_t status = LoadGifFrames(path, &f, &why);
+  std::printf("status %x why %s\n", (unsigned)status, why.c_str());
+  EXPECT_NE(VX_OK, status);
+  EXPECT_TRUE(f.pictures.empty());
+}
+
+size_t PeakWorkingSet() {
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  EXPECT_TRUE(GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters));
+  return counters.PeakWorkingSetSize;
+}
+
+// 2000 one-pixel frames on a 2000 x 2000 screen (a 50 KB file) once kept a
+// 16 MB picture each.
+TEST(GifMedia, ManyTinyFramesOnALargeScreenKeepLittle) {
+  constexpr uint16_t kSide = 2000, kCount = 2000;
+  std::vector<CraftedFrame> frames;
+  for (uint16_t i = 0; i < kCount; ++i)
+    frames.push_back(Dot(i, static_cast<uint16_t>(i * 7 % kSide), static_cast<uint8_t>(1 + i % 5)));
+  wintest::ScratchDir dir;
+  const std::string path = dir / "dots.gif";
+  ASSERT_TRUE(wintest::WriteFileBytes(path, CraftGif(kSide, kSide, frames)));
+  const size_t peakBefore = PeakWorkingSet();
+
+  GifFrames f;
+  std::string why;
+  ASSERT_EQ(VX_OK, LoadGifFrames(path, &f, &why)) << why;
+  ASSERT_EQ(kCount, f.pictures.size());
+  const uint64_t canvas = uint64_t{kSide} * kSide * 4;
+  for (size_t shown : {size_t{0}, size_t{999}, size_t{kCount - 1}}) {
+    const std::vector<uint32_t> picture = f.pictures[shown];
+    ASSERT_EQ(canvas / 4, picture.size());
+    size_t drawn = 0;
+    for (uint32_t p : picture) drawn += p != 0;
+    EXPECT_EQ(shown + 1, drawn) << "frame " << shown;  // each frame keeps those before
+    const CraftedFrame& dot = frames[shown];
+    EXPECT_EQ(giftest::kColours[dot.indices[0]],
+              picture[static_cast<size_t>(dot.top) * kSide + dot.left]);
+  }
+  // The canvas and, for each frame, its pixel, its colours and its place.
+  EXPECT_LE(f.pictures.BytesKept(), canvas + kCount * 256u);
+  // The process grew by little more than the canvas and a picture of it.
+  EXPECT_LT(PeakWorkingSet(), peakBefore + 3 * canvas + (16u << 20));
+}
+
+TEST(GifAssetCommand, RefusesAGifTooLargeToPreviewInWords) {
+  for (uint16_t side : {20000, 65535}) {
+    wintest::ScratchDir dir;
+    const std::string gif = dir / "screen.gif";
+    const std::string asset = dir / "asset.txt";
+    const std::string assetText = "FileName text " + gif + "\n";
+    ASSERT_TRUE(wintest::WriteFileBytes(gif, CraftGif(side, side, {Dot(0, 0, 1)})));
+    ASSERT_TRUE(wintest::WriteFileText(asset, assetText));
+    const wintest::ChildResult run =
+        wintest::RunChild("\"" + wintest::WinPath(VRIXHOST_PATH) + "\" gif-asset --plugin=\"" +
+                              wintest::WinPath(KINETRA_PATH) + "\" \"" + asset + "\"",
+                          {}, "", dir / "out.txt");
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(1u, run.exitCode);
+    const std::string size = std::to_string(side) + " x " + std::to_string(side) + " pixels";
+    EXPECT_NE(std::string::npos, wintest::ReadFileText(dir / "out.txt")
+                                     .find("vrixhost gif-asset: " + gif +
+                                           ": cannot be previewed: its logical screen is " + size))
+        << wintest::ReadFileText(dir / "out.txt");
+    EXPECT_EQ(assetText, wintest::ReadFileText(asset));
+  }
 }
 
 TEST(AssetFile, ReadsWritesAndRefuses) {
