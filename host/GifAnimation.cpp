@@ -15,36 +15,41 @@ std::string GifPixelsProblem(const std::string& what, uint64_t width, uint64_t h
   return std::string();
 }
 
-bool GifPictures::Start(uint32_t width, uint32_t height, std::string* why) {
-  *this = GifPictures();
-  *why = GifPixelsProblem("its logical screen", width, height);
-  if (!why->empty()) return false;
+std::string GifBudget::Start(uint32_t width, uint32_t height) {
+  *this = GifBudget();
+  const std::string problem = GifPixelsProblem("its logical screen", width, height);
+  if (!problem.empty()) return problem;
   width_ = width;
   height_ = height;
-  return true;
-}
-
-void GifPictures::Clip(uint32_t left, uint32_t top, uint32_t width, uint32_t height,
-                       GifFrame* frame) const {
-  frame->left = std::min(left, width_);
-  frame->top = std::min(top, height_);
-  frame->width = std::min(width, width_ - frame->left);
-  frame->height = std::min(height, height_ - frame->top);
-}
-
-uint64_t GifPictures::CanvasBytes() const {
-  return uint64_t{width_} * height_ * sizeof(uint32_t);
-}
-
-std::string GifPictures::RoomProblem(const GifFrame& clipped, size_t colourCount) const {
   // Budgeted up front: the canvas, and a canvas's worth of room to restore
   // what a frame covered.
-  const uint64_t frame =
-      uint64_t{clipped.width} * clipped.height + colourCount * sizeof(uint32_t) + sizeof(GifFrame);
-  if (2 * CanvasBytes() + frameBytes_ + frame <= kGifMaxKeptBytes) return std::string();
-  return "its frames would keep more than " + std::to_string(kGifMaxKeptBytes) +
-         " bytes (256 MiB), the most a preview keeps (frame " + std::to_string(size() + 1) +
-         " goes past it)";
+  bytes_ = 2 * uint64_t{width} * height * sizeof(uint32_t);
+  return std::string();
+}
+
+std::string GifBudget::Take(uint32_t left, uint32_t top, uint32_t width, uint32_t height,
+                            size_t colourCount, GifFrame* clipped) {
+  std::string problem = GifPixelsProblem("frame " + std::to_string(frames_ + 1), width, height);
+  if (!problem.empty()) return problem;
+  clipped->left = std::min(left, width_);
+  clipped->top = std::min(top, height_);
+  clipped->width = std::min(width, width_ - clipped->left);
+  clipped->height = std::min(height, height_ - clipped->top);
+  const uint64_t frame = uint64_t{clipped->width} * clipped->height +
+                         colourCount * sizeof(uint32_t) + sizeof(GifFrame);
+  if (bytes_ + frame > kGifMaxKeptBytes)
+    return "its frames would keep more than " + std::to_string(kGifMaxKeptBytes) +
+           " bytes (256 MiB), the most a preview keeps (frame " + std::to_string(frames_ + 1) +
+           " goes past it)";
+  bytes_ += frame;
+  ++frames_;
+  return std::string();
+}
+
+bool GifPictures::Start(uint32_t width, uint32_t height, std::string* why) {
+  *this = GifPictures();
+  *why = budget_.Start(width, height);
+  return why->empty();
 }
 
 void GifPictures::AddFrame(GifFrame frame) {
@@ -58,7 +63,7 @@ uint64_t GifPictures::BytesKept() const {
 }
 
 void GifPictures::Rewind() const {
-  canvas_.assign(static_cast<size_t>(width_) * height_, 0);
+  canvas_.assign(static_cast<size_t>(budget_.width()) * budget_.height(), 0);
   restore_.clear();
   composed_ = kNone;
 }
@@ -66,11 +71,12 @@ void GifPictures::Rewind() const {
 void GifPictures::Step() const {
   const size_t next = composed_ == kNone ? 0 : composed_ + 1;
   const GifFrame& f = frames_[next];
+  const size_t width = budget_.width();
   if (composed_ != kNone) {
     // What the frame before leaves behind.
     const GifFrame& before = frames_[composed_];
     for (uint32_t y = 0; y < before.height; ++y) {
-      uint32_t* row = &canvas_[static_cast<size_t>(before.top + y) * width_ + before.left];
+      uint32_t* row = &canvas_[static_cast<size_t>(before.top + y) * width + before.left];
       if (before.disposal == kGifDisposeBackground) std::fill(row, row + before.width, 0u);
       if (before.disposal == kGifDisposePrevious)
         std::copy_n(&restore_[static_cast<size_t>(y) * before.width], before.width, row);
@@ -78,7 +84,7 @@ void GifPictures::Step() const {
   }
   restore_.clear();
   for (uint32_t y = 0; y < f.height; ++y) {
-    uint32_t* row = &canvas_[static_cast<size_t>(f.top + y) * width_ + f.left];
+    uint32_t* row = &canvas_[static_cast<size_t>(f.top + y) * width + f.left];
     if (f.disposal == kGifDisposePrevious) restore_.insert(restore_.end(), row, row + f.width);
     const uint8_t* indices = &f.indices[static_cast<size_t>(y) * f.width];
     for (uint32_t x = 0; x < f.width; ++x) {

@@ -41,6 +41,31 @@ struct GifFrame {
 // large, in words; empty when it fits.
 std::string GifPixelsProblem(const std::string& what, uint64_t width, uint64_t height);
 
+// What an animation keeps, counted frame by frame against the limits before
+// anything is taken for it: by the reader as it reads, and over the sizes a
+// file declares before it is read at all.
+class GifBudget {
+ public:
+  // Starts over on a screen of width x height: why it is too large or empty,
+  // or empty when it fits.
+  std::string Start(uint32_t width, uint32_t height);
+  // Counts one more frame, declared at (left, top), width x height with
+  // colourCount colours: why it is too large or would take what is kept past
+  // kGifMaxKeptBytes (then it is not counted), or empty. *clipped gets its
+  // part on the screen, the part that is kept.
+  std::string Take(uint32_t left, uint32_t top, uint32_t width, uint32_t height, size_t colourCount,
+                   GifFrame* clipped);
+
+  uint32_t width() const { return width_; }
+  uint32_t height() const { return height_; }
+  size_t frames() const { return frames_; }
+
+ private:
+  uint32_t width_ = 0, height_ = 0;
+  size_t frames_ = 0;
+  uint64_t bytes_ = 0;  // the canvas, its restore room, and the frames counted
+};
+
 // The frames of one animation, each picture composed when asked for: frame
 // after frame on one canvas, as a player shows them (transparent pixels keep
 // what is below, and each frame's disposal is honoured before the next).
@@ -52,14 +77,12 @@ class GifPictures {
   // when the screen is too large or empty.
   bool Start(uint32_t width, uint32_t height, std::string* why);
 
-  // The part of a frame declared at (left, top), width x height that falls
-  // on the screen: its size is what AddFrame keeps.
-  void Clip(uint32_t left, uint32_t top, uint32_t width, uint32_t height, GifFrame* frame) const;
-  // Why one more frame of the clipped size and colour count would take what
-  // is kept past kGifMaxKeptBytes; empty when it fits. Asked before the
-  // frame's pixels are read.
-  std::string RoomProblem(const GifFrame& clipped, size_t colourCount) const;
-  // Keeps the frame (indices of its clipped size; checked by RoomProblem).
+  // Counts a frame before its pixels are read (GifBudget::Take).
+  std::string Take(uint32_t left, uint32_t top, uint32_t width, uint32_t height, size_t colourCount,
+                   GifFrame* clipped) {
+    return budget_.Take(left, top, width, height, colourCount, clipped);
+  }
+  // Keeps a frame that Take counted, with the indices of its clipped size.
   void AddFrame(GifFrame frame);
 
   size_t size() const { return frames_.size(); }
@@ -74,9 +97,8 @@ class GifPictures {
  private:
   void Rewind() const;
   void Step() const;  // composes the frame after composed_ onto the canvas
-  uint64_t CanvasBytes() const;
 
-  uint32_t width_ = 0, height_ = 0;
+  GifBudget budget_;
   uint64_t frameBytes_ = 0;  // the frames' indices and colours
   std::vector<GifFrame> frames_;
   // The composition so far: the canvas holds frame composed_ (none yet when

@@ -5,7 +5,10 @@
 #include <wincodec.h>
 
 #include <algorithm>
+#include <fstream>
 #include <utility>
+
+#include "host/GifDeclaredSizes.h"
 
 namespace vrixhost {
 
@@ -116,6 +119,11 @@ int32_t LoadGifFrames(const std::string& path, GifFrames* out, std::string* why)
   if (FAILED(hr)) return static_cast<int32_t>(hr);
   const std::wstring wide = Widen(path);
   if (wide.empty()) return static_cast<int32_t>(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
+  // The sizes the file declares, before a decoder makes room for them.
+  std::ifstream file(path, std::ios::binary);
+  const std::string declared = GifDeclaredProblem(file);
+  if (!declared.empty()) return TooLarge(declared, why);
+  file.close();
   ComRef<IWICBitmapDecoder> decoder;
   hr = factory->CreateDecoderFromFilename(wide.c_str(), nullptr, GENERIC_READ,
                                           WICDecodeMetadataCacheOnDemand, &decoder);
@@ -146,8 +154,6 @@ int32_t LoadGifFrames(const std::string& path, GifFrames* out, std::string* why)
     UINT w = 0, h = 0;
     hr = source->GetSize(&w, &h);
     if (FAILED(hr)) return static_cast<int32_t>(hr);
-    problem = GifPixelsProblem("frame " + std::to_string(i + 1), w, h);
-    if (!problem.empty()) return TooLarge(problem, why);
     const unsigned left = QueryNumber(meta.get(), L"/imgdesc/Left", 0);
     const unsigned top = QueryNumber(meta.get(), L"/imgdesc/Top", 0);
     if (i == 0) {
@@ -163,8 +169,7 @@ int32_t LoadGifFrames(const std::string& path, GifFrames* out, std::string* why)
     GifFrame frame;
     hr = ReadColours(factory.get(), source.get(), &frame.colours);
     if (FAILED(hr)) return static_cast<int32_t>(hr);
-    frames.pictures.Clip(left, top, w, h, &frame);
-    problem = frames.pictures.RoomProblem(frame, frame.colours.size());
+    problem = frames.pictures.Take(left, top, w, h, frame.colours.size(), &frame);
     if (!problem.empty()) return TooLarge(problem, why);
     hr = ReadIndices(source.get(), &frame);
     if (FAILED(hr)) return static_cast<int32_t>(hr);

@@ -19,9 +19,9 @@ using giftest::Pixels;
 
 constexpr size_t kColourCount = sizeof giftest::kColours / sizeof giftest::kColours[0];
 
-GifFrame Frame(const GifPictures& p, const giftest::SceneFrame& s) {
+GifFrame Frame(GifPictures& p, const giftest::SceneFrame& s) {
   GifFrame f;
-  p.Clip(s.left, s.top, s.width, s.height, &f);
+  EXPECT_EQ("", p.Take(s.left, s.top, s.width, s.height, kColourCount, &f));
   for (uint32_t y = 0; y < f.height; ++y)
     for (uint32_t x = 0; x < f.width; ++x)
       f.indices.push_back(giftest::IndexOf(s.letters[y * s.width + x]));
@@ -85,26 +85,22 @@ TEST(GifAnimation, RefusesScreensAndFramesBeyondTheLimit) {
 TEST(GifAnimation, RefusesAFrameThatWouldKeepTooMuch) {
   // Two canvases of 64 MiB leave 128 MiB for the frames: seven full ones of
   // 16 Mi indices fit, the eighth does not.
-  GifPictures p;
-  std::string why;
-  ASSERT_TRUE(p.Start(4096, 4096, &why)) << why;
-  for (int i = 0; i < 7; ++i) {
-    GifFrame f;
-    p.Clip(0, 0, 4096, 4096, &f);
-    ASSERT_EQ("", p.RoomProblem(f, 256)) << "frame " << i;
-    f.indices.assign(uint64_t{4096} * 4096, 1);
-    f.colours.assign(256, giftest::kColours[1]);
-    p.AddFrame(std::move(f));
-  }
+  GifBudget budget;
+  ASSERT_EQ("", budget.Start(4096, 4096));
   GifFrame f;
-  p.Clip(0, 0, 4096, 4096, &f);
-  const std::string problem = p.RoomProblem(f, 256);
+  for (int i = 0; i < 7; ++i) ASSERT_EQ("", budget.Take(0, 0, 4096, 4096, 256, &f)) << i;
+  const std::string problem = budget.Take(0, 0, 4096, 4096, 256, &f);
   EXPECT_NE(std::string::npos, problem.find("256 MiB")) << problem;
-  EXPECT_NE(std::string::npos, problem.find("frame 8")) << problem;
-  // A frame that falls off the screen keeps nothing of its pixels.
-  p.Clip(5000, 10, 4096, 4096, &f);
+  EXPECT_NE(std::string::npos, problem.find("frame 8 goes past it")) << problem;
+  // A frame beyond the screen keeps nothing of its pixels; one declared too
+  // large is refused however little of it shows.
+  ASSERT_EQ("", budget.Take(5000, 10, 4096, 4096, 256, &f));
   EXPECT_EQ(0u, f.width);
-  EXPECT_EQ("", p.RoomProblem(f, 256));
+  EXPECT_EQ(4086u, f.height);
+  EXPECT_EQ(8u, budget.frames());
+  EXPECT_NE(std::string::npos,
+            budget.Take(5000, 10, 4097, 4096, 256, &f).find("frame 9 is 4097 x 4096 pixels"));
+  EXPECT_EQ(8u, budget.frames());
 }
 
 }  // namespace
