@@ -104,6 +104,47 @@ HRESULT ReadIndices(IWICBitmapFrameDecode* source, GifFrame* frame) {
                             frame->indices.data());
 }
 
+// Reads frame `index` into `frames`, starting the animation at the first one
+// on the file's screen (the first frame's extent when it declares none).
+// The imaging components' status; *problem says what is too large when the
+// frame is refused for a limit.
+HRESULT ReadFrame(IWICImagingFactory* factory, IWICBitmapDecoder* decoder, UINT index,
+                  uint32_t screenWidth, uint32_t screenHeight, GifFrames* frames,
+                  std::string* problem) {
+  ComRef<IWICBitmapFrameDecode> source;
+  HRESULT hr = decoder->GetFrame(index, &source);
+  if (FAILED(hr)) return hr;
+  ComRef<IWICMetadataQueryReader> meta;
+  source->GetMetadataQueryReader(&meta);
+  UINT w = 0, h = 0;
+  hr = source->GetSize(&w, &h);
+  if (FAILED(hr)) return hr;
+  const unsigned left = QueryNumber(meta.get(), L"/imgdesc/Left", 0);
+  const unsigned top = QueryNumber(meta.get(), L"/imgdesc/Top", 0);
+  if (index == 0) {
+    if (screenWidth == 0 || screenHeight == 0) {
+      screenWidth = left + w;
+      screenHeight = top + h;
+    }
+    if (!frames->pictures.Start(screenWidth, screenHeight, problem)) return kGifTooLarge;
+    frames->width = static_cast<int32_t>(screenWidth);
+    frames->height = static_cast<int32_t>(screenHeight);
+  }
+  GifFrame frame;
+  hr = ReadColours(factory, source.get(), &frame.colours);
+  if (FAILED(hr)) return hr;
+  *problem = frames->pictures.Take(left, top, w, h, frame.colours.size(), &frame);
+  if (!problem->empty()) return kGifTooLarge;
+  hr = ReadIndices(source.get(), &frame);
+  if (FAILED(hr)) return hr;
+  frame.disposal = QueryNumber(meta.get(), L"/grctlext/Disposal", 0);
+  frames->pictures.AddFrame(std::move(frame));
+  const unsigned hundredths = QueryNumber(meta.get(), L"/grctlext/Delay", 0);
+  frames->delaysMs.push_back(hundredths < 2 ? kGifDefaultDelayMs
+                                            : static_cast<int32_t>(hundredths * 10));
+  return S_OK;
+}
+
 int32_t TooLarge(const std::string& problem, std::string* why) {
   if (why) *why = problem;
   return kGifTooLarge;
@@ -141,43 +182,14 @@ int32_t LoadGifFrames(const std::string& path, GifFrames* out, std::string* why)
   ComRef<IWICMetadataQueryReader> screen;
   decoder->GetMetadataQueryReader(&screen);  // optional: the first frame's size serves
   GifFrames frames;
-  uint32_t screenWidth = QueryNumber(screen.get(), L"/logscrdesc/Width", 0);
-  uint32_t screenHeight = QueryNumber(screen.get(), L"/logscrdesc/Height", 0);
+  const uint32_t screenWidth = QueryNumber(screen.get(), L"/logscrdesc/Width", 0);
+  const uint32_t screenHeight = QueryNumber(screen.get(), L"/logscrdesc/Height", 0);
 
   std::string problem;
   for (UINT i = 0; i < count; ++i) {
-    ComRef<IWICBitmapFrameDecode> source;
-    hr = decoder->GetFrame(i, &source);
-    if (FAILED(hr)) return static_cast<int32_t>(hr);
-    ComRef<IWICMetadataQueryReader> meta;
-    source->GetMetadataQueryReader(&meta);
-    UINT w = 0, h = 0;
-    hr = source->GetSize(&w, &h);
-    if (FAILED(hr)) return static_cast<int32_t>(hr);
-    const unsigned left = QueryNumber(meta.get(), L"/imgdesc/Left", 0);
-    const unsigned top = QueryNumber(meta.get(), L"/imgdesc/Top", 0);
-    if (i == 0) {
-      if (screenWidth == 0 || screenHeight == 0) {
-        screenWidth = left + w;
-        screenHeight = top + h;
-      }
-      if (!frames.pictures.Start(screenWidth, screenHeight, &problem))
-        return TooLarge(problem, why);
-      frames.width = static_cast<int32_t>(screenWidth);
-      frames.height = static_cast<int32_t>(screenHeight);
-    }
-    GifFrame frame;
-    hr = ReadColours(factory.get(), source.get(), &frame.colours);
-    if (FAILED(hr)) return static_cast<int32_t>(hr);
-    problem = frames.pictures.Take(left, top, w, h, frame.colours.size(), &frame);
+    hr = ReadFrame(factory.get(), decoder.get(), i, screenWidth, screenHeight, &frames, &problem);
     if (!problem.empty()) return TooLarge(problem, why);
-    hr = ReadIndices(source.get(), &frame);
     if (FAILED(hr)) return static_cast<int32_t>(hr);
-    frame.disposal = QueryNumber(meta.get(), L"/grctlext/Disposal", 0);
-    frames.pictures.AddFrame(std::move(frame));
-    const unsigned hundredths = QueryNumber(meta.get(), L"/grctlext/Delay", 0);
-    frames.delaysMs.push_back(hundredths < 2 ? kGifDefaultDelayMs
-                                             : static_cast<int32_t>(hundredths * 10));
   }
   *out = std::move(frames);
   return 0;
