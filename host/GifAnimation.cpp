@@ -35,8 +35,10 @@ std::string GifBudget::Take(uint32_t left, uint32_t top, uint32_t width, uint32_
   clipped->top = std::min(top, height_);
   clipped->width = std::min(width, width_ - clipped->left);
   clipped->height = std::min(height, height_ - clipped->top);
-  const uint64_t frame = uint64_t{clipped->width} * clipped->height +
-                         colourCount * sizeof(uint32_t) + sizeof(GifFrame);
+  // The indices count at the frame's declared size: a decoder may hold every
+  // frame whole, though the preview keeps only the part on the screen.
+  const uint64_t frame =
+      uint64_t{width} * height + colourCount * sizeof(uint32_t) + sizeof(GifFrame);
   if (bytes_ + frame > kGifMaxKeptBytes)
     return "its frames would keep more than " + std::to_string(kGifMaxKeptBytes) +
            " bytes (256 MiB), the most a preview keeps (frame " + std::to_string(frames_ + 1) +

@@ -17,9 +17,10 @@ namespace vrixhost {
 //   16 Mi pixels (4096 x 4096; one 64 MiB canvas): far beyond any animation a
 //   160 x 120 preview shows, and affordable in a 32-bit process;
 // - everything kept, at most 256 MiB: the canvas and room to restore it (two
-//   canvases), and each frame's palette indices (one byte a pixel, clipped to
-//   the screen) and colours. A 500 x 500 animation of 300 full frames keeps
-//   under 80 MiB; 2000 tiny frames on a 2000 x 2000 screen about 34 MiB.
+//   canvases), and each frame's palette indices (one byte a pixel, counted
+//   at the frame's declared size, which a decoder may hold) and colours. A
+//   500 x 500 animation of 300 full frames counts under 80 MiB; 2000 tiny
+//   frames on a 2000 x 2000 screen about 34 MiB.
 constexpr uint64_t kGifMaxPixels = 4096u * 4096u;
 constexpr uint64_t kGifMaxKeptBytes = uint64_t{256} << 20;
 

@@ -92,14 +92,15 @@ TEST(GifAnimation, RefusesAFrameThatWouldKeepTooMuch) {
   const std::string problem = budget.Take(0, 0, 4096, 4096, 256, &f);
   EXPECT_NE(std::string::npos, problem.find("256 MiB")) << problem;
   EXPECT_NE(std::string::npos, problem.find("frame 8 goes past it")) << problem;
-  // A frame beyond the screen keeps nothing of its pixels; one declared too
-  // large is refused however little of it shows.
-  ASSERT_EQ("", budget.Take(5000, 10, 4096, 4096, 256, &f));
+  // A frame beyond the screen keeps nothing of its pixels, but counts as
+  // declared; one declared too large is refused however little of it shows.
+  ASSERT_EQ("", budget.Take(5000, 10, 100, 100, 256, &f));
   EXPECT_EQ(0u, f.width);
-  EXPECT_EQ(4086u, f.height);
+  EXPECT_EQ(100u, f.height);
   EXPECT_EQ(8u, budget.frames());
   EXPECT_NE(std::string::npos,
             budget.Take(5000, 10, 4097, 4096, 256, &f).find("frame 9 is 4097 x 4096 pixels"));
+  EXPECT_NE(std::string::npos, budget.Take(5000, 10, 4096, 4096, 256, &f).find("frame 9 goes"));
   EXPECT_EQ(8u, budget.frames());
 }
 

@@ -55,6 +55,9 @@ TEST(GifDeclaredSizes, RefusesWhatWouldKeepTooMuchBeforeAnyPixelIsRead) {
       {"2000 dots on 2000 x 2000", ManyFrames(2000, 2000, Dot(7, 9, 1)), ""},
       {"full frames past 256 MiB", ManyFrames(4096, 8, Declared(0, 0, 4096, 4096)),
        "(frame 8 goes past it)"},
+      // What a decoder holding every frame whole would take.
+      {"large frames on a small screen", ManyFrames(10, 2000, Declared(0, 0, 4096, 4096)),
+       "(frame 16 goes past it)"},
   };
   for (const Case& c : cases) {
     const std::string problem = Problem(c.gif);
