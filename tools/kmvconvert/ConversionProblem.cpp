@@ -5,10 +5,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
+#include "tools/common/BmpProblem.h"
 #include "tools/common/ToolCli.h"
+#include "tools/kmvconvert/PictureCheck.h"
 #include "xlib/mm/PictureInfo.h"
-#include "xlib/mm/xdib.h"
 
 const char kKnownPictureExtensions[] = ".bmp (an 8-bit BMP), .jpg or .jpeg (a JPEG)";
 
@@ -28,16 +30,6 @@ size_t ReadStart(const char* path, uint8_t* bytes, size_t size) {
   const size_t got = std::fread(bytes, 1, size, file);
   std::fclose(file);
   return got;
-}
-
-// What the first bytes say the file holds, or null.
-const char* LooksLike(const uint8_t* b, size_t n) {
-  if (n >= 2 && b[0] == 'B' && b[1] == 'M') return "a BMP";
-  if (n >= 3 && b[0] == 0xFF && b[1] == 0xD8 && b[2] == 0xFF) return "a JPEG";
-  if (n >= 4 && b[0] == 0x89 && b[1] == 'P' && b[2] == 'N' && b[3] == 'G') return "a PNG";
-  if (n >= 4 && std::memcmp(b, "GIF8", 4) == 0) return "a GIF";
-  if (n >= 4 && (std::memcmp(b, "II*", 4) == 0 || std::memcmp(b, "MM\0*", 4) == 0)) return "a TIFF";
-  return nullptr;
 }
 
 // The text after the last dot of the file's own name, dot included, or "".
@@ -60,7 +52,7 @@ std::string FolderOf(const char* path) {
 
 std::string ExplainUnknownKind(const char* picturePath) {
   uint8_t start[8];
-  const char* looks = LooksLike(start, ReadStart(picturePath, start, sizeof start));
+  const char* looks = PictureLooksLike(start, ReadStart(picturePath, start, sizeof start));
   const std::string extension = ExtensionOf(picturePath);
   std::string reason = "cannot be converted: the kind of picture is told from the file's extension";
   if (extension.empty())
@@ -78,51 +70,28 @@ std::string ExplainUnknownKind(const char* picturePath) {
 }
 
 std::string ExplainBmp(const char* picturePath) {
-  uint8_t bytes[54];
-  const size_t got = ReadStart(picturePath, bytes, sizeof bytes);
+  std::vector<uint8_t> bytes;
+  if (!ReadPictureBytes(picturePath, bytes)) return "cannot be converted: the file cannot be read";
+  uint8_t headers[54] = {};
+  std::memcpy(headers, bytes.data(), bytes.size() < sizeof headers ? bytes.size() : sizeof headers);
   BmpHeaderInfo info;
-  if (got < 2 || !ParseBmpHeaderInfo(bytes, &info)) {
-    const char* looks = LooksLike(bytes, got);
+  if (bytes.size() < 2 || !ParseBmpHeaderInfo(headers, &info)) {
+    const char* looks = PictureLooksLike(bytes.data(), bytes.size());
     std::string reason =
         "cannot be converted: its name says BMP, but it does not start with \"BM\" as a BMP does";
     if (looks) reason += std::string(" (it looks like ") + looks + ")";
     return reason;
   }
-  if (got < sizeof bytes)
-    return "cannot be converted: the BMP is cut short, its headers end after " +
-           std::to_string(got) + " bytes";
+  const std::string header = BmpHeaderProblem(bytes.data(), bytes.size());
+  if (!header.empty()) return "cannot be converted: " + header;
   if (info.bitCount != 8)
     return "cannot be converted: it has " + std::to_string(info.bitCount) +
            " bits a pixel, and only BMPs of 8 bits a pixel (256 colours) can be converted; "
            "save it with 256 colours";
-  // The loader tells the rest.
-  std::FILE* file = std::fopen(picturePath, "rb");
-  if (file == nullptr) return "cannot be converted: the file cannot be opened";
-  XDIB dib;
-  std::memset(&dib, 0, sizeof dib);
-  XDibStdioSource source(file);
-  XDibReadOptions options;
-  options.importantColorsCount = true;
-  const int result = xdibReadWith(&dib, source, options);
-  xdibFree(&dib);
-  std::fclose(file);
-  switch (result) {
-    case XERR_READ:
-      return "cannot be converted: the BMP is cut short, it ends before its colour table or "
-             "pixels do";
-    case XERR_NOMEM:
-      return "cannot be converted: there is not enough memory for its pixels";
-    case XERR_FORMAT:
-      if (info.compression != 0 && info.compression != 1)
-        return "cannot be converted: the BMP is compressed in a way that is not supported "
-               "(compression " +
-               std::to_string(info.compression) + "; uncompressed and RLE8 are)";
-      return "cannot be converted: the BMP is damaged: its header (" + std::to_string(info.width) +
-             " x " + std::to_string(info.height) +
-             " pixels) or its run-length data cannot be right";
-    default:
-      return "cannot be converted: the BMP cannot be read";
-  }
+  // The loader tells the rest, counting the colours as the conversion does.
+  const std::string read = BmpReadProblem(bytes.data(), bytes.size(), true);
+  if (!read.empty()) return "cannot be converted: " + read;
+  return "cannot be converted: the BMP cannot be read";
 }
 
 }  // namespace

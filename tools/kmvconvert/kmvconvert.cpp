@@ -14,6 +14,7 @@
 #include "clib/Path.h"
 #include "tools/common/ToolCli.h"
 #include "tools/kmvconvert/ConversionProblem.h"
+#include "tools/kmvconvert/PictureCheck.h"
 #ifdef _WIN32
 #include "moviewriter/convert/PictureToMovie.h"
 #else
@@ -106,6 +107,12 @@ int main(int argc, char** argv) {
   // something a user would want replaced.
   if (toolcli::ReadProblem(movie) == "is a folder, not a file")
     return toolcli::FileFailure(kHelp, movie, "is a folder; name the MOVIE file to write");
+  // Pictures the conversion would take but turn into a movie nothing can
+  // show are refused before anything is written.
+  if (!IsHidden(picture)) {
+    const ConversionProblem problem = CheckPictureBeforeConversion(picture, scaleX, scaleY);
+    if (!problem.reason.empty()) return toolcli::FileFailure(kHelp, problem.file, problem.reason);
+  }
   try {
     Convert(picture, movie, scaleX, scaleY);
   } catch (const std::exception& e) {

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/common/BmpProblem.h"
 #include "tools/common/ToolCli.h"
 #include "xlib/mm/xcube.h"
 #include "xlib/mm/xdib.h"
@@ -83,6 +84,21 @@ const char* LoadProblem(int rc) {
     default:
       return "the picture could not be read";
   }
+}
+
+// Why the reader refused a BMP, in words, read from the file's headers.
+std::string FormatProblem(const std::string& path) {
+  std::vector<uint8_t> bytes;
+  if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
+    uint8_t chunk[4096];
+    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, f)) > 0;)
+      bytes.insert(bytes.end(), chunk, chunk + n);
+    std::fclose(f);
+  }
+  if (bytes.size() < 2 || bytes[0] != 'B' || bytes[1] != 'M') return LoadProblem(XERR_FORMAT);
+  std::string problem = BmpHeaderProblem(bytes.data(), bytes.size());
+  if (problem.empty()) problem = BmpReadProblem(bytes.data(), bytes.size(), false);
+  return problem.empty() ? LoadProblem(XERR_FORMAT) : problem;
 }
 
 // Owns what the preparation makes.
@@ -293,7 +309,7 @@ int main(int argc, char** argv) {
   XDibStdioSource src(f);
   const int rc = xdibReadFrom(&w.dib, src, true);
   std::fclose(f);
-  if (rc != XERR_OK) return Fail(in, LoadProblem(rc));
+  if (rc != XERR_OK) return Fail(in, rc == XERR_FORMAT ? FormatProblem(in) : LoadProblem(rc));
 
   std::string problem;
   const bool ownColours = xdibBitCount(&w.dib) <= 8;

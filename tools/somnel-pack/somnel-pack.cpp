@@ -19,6 +19,7 @@
 #include "saver/Settings.h"
 #include "tools/common/ToolCli.h"
 #include "tools/somnel-pack/PackLayout.h"
+#include "tools/somnel-pack/SaverInputs.h"
 #include "tools/somnel-pack/TrailerText.h"
 
 namespace {
@@ -237,14 +238,20 @@ int Pack(const PackRequest& request) {
       TrailerFromFileTail(reinterpret_cast<const uint8_t*>(saver.data()), saver.size());
   if (existing.magic == kTrailerMagic)
     return Fail({request.saver, "already carries a package; start from the generic saver"});
+  const std::string notSaver = BareSaverProblem(request.saver);
+  if (!notSaver.empty()) return Fail({request.saver, notSaver});
 
   if (!request.settingsBox.empty()) {
     if (!ReadInput(request.settingsBox, settingsBox, failure)) return Fail(failure);
     if (!LooksLikeBmp(settingsBox)) return Fail({request.settingsBox, "is not a BMP picture"});
+    const std::string unreadable = PackagePictureProblem(settingsBox);
+    if (!unreadable.empty()) return Fail({request.settingsBox, unreadable});
   }
   if (!request.preview.empty()) {
     if (!ReadInput(request.preview, preview, failure)) return Fail(failure);
     if (!LooksLikeBmp(preview)) return Fail({request.preview, "is not a BMP picture"});
+    const std::string unreadable = PackagePictureProblem(preview);
+    if (!unreadable.empty()) return Fail({request.preview, unreadable});
   }
   if (!ReadInput(request.player, player, failure)) return Fail(failure);
   if (!StartsWith(player, "MZ"))

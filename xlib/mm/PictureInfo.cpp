@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "clib/Assert.h"
+#include "xlib/mm/xdib.h"
 
 // jpeglib.h needs FILE and size_t declared first.
 #include <jpeglib.h>
@@ -74,6 +75,10 @@ bool ParseBmpHeaderInfo(const uint8_t (&bytes)[54], BmpHeaderInfo* info) {
   info->bitCount = static_cast<uint32_t>(h[14]) | static_cast<uint32_t>(h[15]) << 8;
   info->compression = LittleEndian32(h + 16);
   return true;
+}
+
+bool BmpHeaderSizeFits(uint32_t headerSize, uint64_t fileSize) {
+  return xdibHeaderSizeKnown(headerSize) && 14 + static_cast<uint64_t>(headerSize) <= fileSize;
 }
 
 int ReadJpegHeaderInfo(const char* path, long offset, JpegHeaderInfo* info) {

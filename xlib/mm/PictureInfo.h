@@ -62,6 +62,11 @@ const char* JpegColorSpaceName(int colorSpace);
 // bytes. False (info untouched) when the signature is not "BM".
 bool ParseBmpHeaderInfo(const uint8_t (&bytes)[54], BmpHeaderInfo* info);
 
+// True when the BMP information header's size is one the loader reads
+// (xdibHeaderSizeKnown) and a file of fileSize bytes holds the 14-byte file
+// header and all of that header.
+bool BmpHeaderSizeFits(uint32_t headerSize, uint64_t fileSize);
+
 // Reads the frame header of the JPEG starting offset bytes into path
 // through libjpeg; no scan data is decoded and the library never prints or
 // ends the process. Returns kPictureOk, kPictureErrorOpen, or
@@ -71,9 +76,11 @@ int ReadJpegHeaderInfo(const char* path, long offset, JpegHeaderInfo* info);
 
 #ifdef _WIN32
 // Opens path with a cFile and copies width, height, compression and bit
-// count from its headers. Throws std::runtime_error with the class
-// library's text for kPictureErrorFormat when the file cannot be opened or
-// its signature is not "BM".
+// count from its headers (the first 40 bytes of the information header,
+// whatever its size). Throws std::runtime_error with the class library's
+// text for kPictureErrorFormat when the file cannot be opened, its
+// signature is not "BM", or a whole information header has a size the
+// loader refuses or one the file cannot hold (BmpHeaderSizeFits).
 void ReadBmpHeaderInfo(const char* path, BmpHeaderInfo* info);
 
 // Zeroes info, finds path (files only: the entry filter of xDirFindFirst

@@ -36,8 +36,17 @@ void ReadBmpHeaderInfo(const char* path, BmpHeaderInfo* info) {
     file.Close();
     ThrowFormatError();
   }
-  file.Read(bytes + 14, 40);
+  const DWORD got = file.Read(bytes + 14, 40);
+  // A short header keeps its zeros as before; a whole one must have a size
+  // the loader reads, and the file must hold all of it.
+  uint32_t headerSize = 0;
+  for (int i = 3; i >= 0; --i) headerSize = headerSize << 8 | bytes[14 + i];
+  LARGE_INTEGER fileSize;
+  const bool sized = GetFileSizeEx(file.m_Handle, &fileSize) != 0;
   file.Close();
+  if (got == 40 &&
+      (!sized || !BmpHeaderSizeFits(headerSize, static_cast<uint64_t>(fileSize.QuadPart))))
+    ThrowFormatError();
   ParseBmpHeaderInfo(bytes, info);
 }
 

@@ -334,6 +334,30 @@ int xdibDecodeRecord(XDIB* dib, size_t inSize, const volatile int* abortFlag) {
   return XERR_OK;
 }
 
+bool xdibHeaderSizeKnown(DWORD headerSize) {
+  switch (headerSize) {
+    case kInfoHeaderSize:
+    case kBitMaskHeaderSize:
+    case kAlphaMaskHeaderSize:
+    case kV4HeaderSize:
+    case kV5HeaderSize:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Skips what a larger information header holds past its first 40 bytes
+// (masks, colour space, profile place): the colour table follows it. A file
+// that ends inside its own header is damaged, not short.
+static int SkipHeaderRest(XDibSource& src, DWORD headerSize) {
+  uint8_t rest[kV5HeaderSize - sizeof(BITMAPINFOHEADER)];
+  const size_t count = headerSize - sizeof(BITMAPINFOHEADER);
+  ASSERT(count <= sizeof rest);
+  if (count == 0) return XERR_OK;
+  return ReadSome(src, rest, count) == static_cast<long>(count) ? XERR_OK : XERR_FORMAT;
+}
+
 int xdibReadFrom(XDIB* dib, XDibSource& src, bool withFileHeader) {
   XDibReadOptions options;
   options.withFileHeader = withFileHeader;
@@ -363,6 +387,8 @@ int xdibReadWith(XDIB* dib, XDibSource& src, const XDibReadOptions& options) {
   if (ReadSome(src, &dib->bmiHeader, sizeof dib->bmiHeader) !=
       static_cast<long>(sizeof dib->bmiHeader))
     return XERR_READ;
+  if (!xdibHeaderSizeKnown(dib->bmiHeader.biSize)) return XERR_FORMAT;
+  if (SkipHeaderRest(src, dib->bmiHeader.biSize) != XERR_OK) return XERR_FORMAT;
   dib->colorUse = XDIB_RGB_COLORS;
   if (xdibCheckHeader(&dib->bmiHeader) != XERR_OK) return XERR_FORMAT;
 

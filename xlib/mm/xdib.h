@@ -97,11 +97,31 @@ int xdibBitCount(const XDIB* dib);
 // data with an image size of 0. Returns XERR_OK or XERR_FORMAT.
 int xdibCheckHeader(BITMAPINFOHEADER* header);
 
+// Sizes of the information header the loaders read. Its first 40 bytes are
+// always the BITMAPINFOHEADER fields; what a larger header adds (the bit
+// masks of 52 and 56 bytes, the colour space of the V4 and V5 headers) only
+// matters to bit-field and colour-managed pictures, which are not supported,
+// so it is skipped. OS/2 headers (12 and 16 to 64 bytes) lay their fields out
+// differently and are refused, as is any size no Windows version defines.
+enum : DWORD {
+  kInfoHeaderSize = 40,       // BITMAPINFOHEADER
+  kBitMaskHeaderSize = 52,    // with red, green and blue masks (Adobe's V2)
+  kAlphaMaskHeaderSize = 56,  // with an alpha mask as well (Adobe's V3)
+  kOs2HeaderSize = 64,        // OS/2 2.x BITMAPINFOHEADER2: refused
+  kV4HeaderSize = 108,        // BITMAPV4HEADER
+  kV5HeaderSize = 124,        // BITMAPV5HEADER
+};
+// True for 40, 52, 56, 108 and 124.
+bool xdibHeaderSizeKnown(DWORD headerSize);
+
 // Reads one BMP from src: the 14-byte file header when withFileHeader
-// (signature "BM" required), the 40-byte info header, the colour table and
-// the pixels, then decodes run-length data. Returns XERR_OK, XERR_READ,
-// XERR_FORMAT or XERR_NOMEM; on failure bits is null. Does not release a
-// block the record already holds.
+// (signature "BM" required), the information header (its first 40 bytes,
+// then the rest of a larger one skipped), the colour table and the pixels,
+// then decodes run-length data. The pixels are taken to follow the colour
+// table, whatever the file header's pixel offset says. Returns XERR_OK,
+// XERR_READ, XERR_FORMAT (also for a header size xdibHeaderSizeKnown refuses,
+// or one that the data ends inside) or XERR_NOMEM; on failure bits is null.
+// Does not release a block the record already holds.
 int xdibReadFrom(XDIB* dib, XDibSource& src, bool withFileHeader);
 
 // The loader's variations: the class library's bitmap holder counts its

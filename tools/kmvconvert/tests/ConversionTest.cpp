@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "tools/kmvconvert/ConversionProblem.h"
+#include "tools/kmvconvert/PictureCheck.h"
 #include "tools/kmvconvert/PictureFile.h"
 #ifdef _WIN32
 #include "moviewriter/convert/PictureToMovie.h"
@@ -22,6 +23,8 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 
 const std::string kData = SOMNEL_SOURCE_DIR "/xlib/mm/tests/data/";
+const std::string kRefusals = SOMNEL_SOURCE_DIR "/tools/kmvconvert/tests/data/";
+const std::string kSuite = SOMNEL_TESTDATA_DIR "/bmpsuite/";
 
 Bytes ReadAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -75,6 +78,8 @@ TEST_F(ConversionTest, RefusalsAreExplainedNamingTheFileAndWhy) {
   noWidth[18] = noWidth[19] = noWidth[20] = noWidth[21] = 0;
   const Bytes cut(bmp8.begin(), bmp8.begin() + 70);  // in the colour table
   const Bytes headerOnly(bmp8.begin(), bmp8.begin() + 30);
+  const Bytes v5 = ReadAll(kData + "f8rle-v5.bmp");
+  const Bytes v5cut(v5.begin(), v5.begin() + 100);  // inside the 124-byte header
   const Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13};
   const Bytes gif = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0, 0, 0};
 
@@ -103,8 +108,16 @@ TEST_F(ConversionTest, RefusalsAreExplainedNamingTheFileAndWhy) {
       {"cut.bmp", cut, "the BMP is cut short, it ends before its colour table or pixels do"},
       {"header.bmp", headerOnly, "the BMP is cut short, its headers end after 30 bytes"},
       {"fields.bmp", bitfields,
-       "the BMP is compressed in a way that is not supported (compression 3; uncompressed and "
-       "RLE8 are)"},
+       "its pixels are stored as bit fields (compression 3), which the saver cannot read"},
+      {"os2.bmp", ReadAll(kSuite + "g/pal8os2.bmp"),
+       "it has an OS/2 1.x header (12 bytes), which the saver cannot read; save it as a Windows "
+       "BMP"},
+      {"os2v2.bmp", ReadAll(kSuite + "q/pal8os2v2.bmp"),
+       "it has an OS/2 2.x header (64 bytes), which the saver cannot read"},
+      {"header66.bmp", ReadAll(kSuite + "b/badheadersize.bmp"),
+       "its information header is 66 bytes long, a size no Windows version defines (40, 52, 56, "
+       "108 and 124 are)"},
+      {"v5cut.bmp", v5cut, "the BMP is cut short, its headers end after 100 bytes"},
       {"nowidth.bmp", noWidth, "the BMP is damaged: its header (0 x 9 pixels)"},
   };
   for (const Case& c : cases) {
@@ -124,6 +137,68 @@ TEST_F(ConversionTest, RefusalsAreExplainedNamingTheFileAndWhy) {
     EXPECT_NE(problem.reason.find(c.expected), std::string::npos)
         << c.name << "\n  expected: " << c.expected << "\n  got: " << problem.reason;
     EXPECT_EQ(problem.reason.rfind("cannot be converted: ", 0), 0u) << problem.reason;
+  }
+}
+
+// What the conversion would take without complaint but turn into a movie
+// nothing can show is refused before it, naming the file and why; what it
+// takes rightly, or refuses itself, passes the check.
+TEST_F(ConversionTest, CheckBeforeConversionRefusesWhatNothingCouldShow) {
+  struct Case {
+    std::string picture;
+    float scaleX, scaleY;
+    const char* expected;  // part of the reason; empty: no problem
+  } cases[] = {
+      {kRefusals + "bmp-named.jpg", 1, 1,
+       "its name says JPEG, but its JPEG header cannot be read. The file looks like a BMP: name "
+       "it .bmp"},
+      {kRefusals + "text-named.jpg", 1, 1,
+       "its JPEG header cannot be read. The file looks like text, which cannot be converted"},
+      {kRefusals + "empty.jpg", 1, 1, "cannot be converted: the file is empty"},
+      {kRefusals + "empty.bmp", 1, 1, "cannot be converted: the file is empty"},
+      {kRefusals + "cut-after-2.jpg", 1, 1,
+       "its JPEG header cannot be read: the JPEG is cut short: it ends after 2 bytes, before its "
+       "frame header"},
+      {kRefusals + "cut-in-header.jpg", 1, 1,
+       "the JPEG is cut short: it ends after 164 bytes, before its picture data starts"},
+      {kRefusals + "cmyk.jpg", 1, 1, "JPEG with 4 components, which a movie player cannot draw"},
+      {kRefusals + "prec12.jpg", 1, 1,
+       "its samples have 12 bits, and a movie player draws only JPEGs of 8 bits a sample"},
+      {kRefusals + "arith.jpg", 1, 1, "it is arithmetic-coded, which a movie player cannot draw"},
+      {kRefusals + "nopixels.bmp", 1, 1,
+       "the BMP is cut short: its 8 x 8 pixels take 64 bytes after the colour table, and the "
+       "file holds 0"},
+      {kRefusals + "offset.bmp", 1, 1,
+       "the BMP is damaged: its file header puts the pixels at byte 4294967295, past the file's "
+       "end (234 bytes)"},
+      {kData + "f8.bmp", 0.001f, 0.001f,
+       "its 13 x 9 pixels at --scale 0.001 0.001 make a movie of 0 x 0 twips, which shows "
+       "nothing"},
+      {kData + "f.jpg", 0.001f, 1, "make a movie of 0 x 480 twips"},
+      {kData + "f8.bmp", 1, 1, ""},
+      {kData + "f8.bmp", 0.004f, 0.006f, ""},  // 1 x 1 twip
+      {kData + "f8rle.bmp", 1, 1, ""},
+      {kData + "f8rle-v5.bmp", 1, 1, ""},
+      {kData + "f.jpg", 1, 1, ""},
+      {kData + "fgray.jpg", 1, 1, ""},
+      {kData + "fprog.jpg", 1, 1, ""},
+      // Left to the conversion, which refuses them with its own words.
+      {kData + "f24.bmp", 1, 1, ""},
+      {kData + "missing.jpg", 1, 1, ""},
+      {kRefusals + "bmp-named.jpg.png", 1, 1, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.picture);
+    const ConversionProblem problem =
+        CheckPictureBeforeConversion(c.picture.c_str(), c.scaleX, c.scaleY);
+    if (*c.expected == '\0') {
+      EXPECT_EQ(problem.reason, "");
+      continue;
+    }
+    EXPECT_EQ(problem.file, c.picture);
+    EXPECT_EQ(problem.reason.rfind("cannot be converted: ", 0), 0u) << problem.reason;
+    EXPECT_NE(problem.reason.find(c.expected), std::string::npos)
+        << "expected: " << c.expected << "\n  got: " << problem.reason;
   }
 }
 
@@ -152,7 +227,8 @@ TEST_F(ConversionTest, PicturesBecomeMovies) {
   // The writer numbers definitions from 1 again after each movie it writes;
   // a movie it could not start leaves the count where it was.
   ASSERT_EQ(Refusal(ConvertPictureFile, kData + "f8.bmp", dir + "first.kmv"), "");
-  for (const char* name : {"f8.bmp", "f8rle.bmp", "f.jpg", "fgray.jpg", "fprog.jpg"}) {
+  for (const char* name :
+       {"f8.bmp", "f8rle.bmp", "f8rle-v5.bmp", "f.jpg", "fgray.jpg", "fprog.jpg"}) {
     const std::string movie = dir + "out.kmv";
     ASSERT_EQ(Refusal(ConvertPictureFile, kData + name, movie), "") << name;
     const Bytes made = ReadAll(movie);

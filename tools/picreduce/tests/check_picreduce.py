@@ -83,6 +83,15 @@ def main():
     jpeg = os.path.join(data, "f.jpg")
     rc, so, se = run([jpeg, out])
     check(rc == 1 and "f.jpg: not a BMP picture" in se, "JPEG input: %d %r" % (rc, se))
+    # BMPs the reader refuses are refused with the reason.
+    os2 = os.path.join(work, "os2.bmp")
+    with open(os2, "wb") as f:
+        f.write(struct.pack("<2sIHHI", b"BM", 26 + 6 + 4, 0, 0, 26 + 6)
+                + struct.pack("<IHHHH", 12, 2, 2, 1, 8) + bytes(6) + bytes(64))
+    rc, so, se = run([os2, out])
+    check(rc == 1 and "os2.bmp: it has an OS/2 1.x header (12 bytes)" in se,
+          "OS/2 input: %d %r" % (rc, se))
+    os.remove(os2)
     check(os.listdir(work) == [], "failures leave no file")
     with open(out, "wb") as f:
         f.write(b"old")
@@ -122,8 +131,9 @@ def main():
             check(colours_used <= set(want_table), "--colours %d pixels in the palette" % colours)
 
     # Palette pictures keep their own colours, indices and depth.
+    # The -v5 ones are as ImageMagick writes them, with a 124-byte header.
     for name, want_bits in (("f8.bmp", 8), ("f8rle.bmp", 8), ("f4.bmp", 4), ("f4rle.bmp", 4),
-                            ("f1.bmp", 1)):
+                            ("f1.bmp", 1), ("f8rle-v5.bmp", 8), ("f4-v5.bmp", 4)):
         src_path = os.path.join(data, name)
         rc, so, se = run(["--colours=16", "--level=0", src_path, out])
         check(rc == 0, "%s: %d %r" % (name, rc, se))

@@ -14,6 +14,9 @@ namespace {
 using wintest::Bytes;
 using wintest::ScratchDir;
 
+const std::string kPictures = SOMNEL_SOURCE_DIR "/xlib/mm/tests/data/";
+const std::string kSuite = SOMNEL_TESTDATA_DIR "/bmpsuite/";
+
 struct PackRun {
   DWORD exitCode = 0xFFFFFFFF;
   std::string output;
@@ -35,8 +38,10 @@ class SomnelPackTest : public testing::Test {
     ASSERT_TRUE(wintest::CopyTo(wintest::WinPath(TESTPLAYER_EXE), player));
     ASSERT_TRUE(wintest::ReadFileBytes(saver, saverBytes));
     ASSERT_TRUE(wintest::ReadFileBytes(player, playerBytes));
-    settingsBytes = Bmp(90, 1);
-    previewBytes = Bmp(130, 2);
+    // Pictures the saver's reader reads: one as ImageMagick writes palette
+    // pictures (a V5 header, RLE8), one with the classic 40-byte header.
+    ASSERT_TRUE(wintest::ReadFileBytes(wintest::WinPath(kPictures + "f8.bmp"), settingsBytes));
+    ASSERT_TRUE(wintest::ReadFileBytes(wintest::WinPath(kPictures + "f8rle-v5.bmp"), previewBytes));
     ASSERT_TRUE(wintest::WriteFileBytes(settingsBmp, settingsBytes));
     ASSERT_TRUE(wintest::WriteFileBytes(previewBmp, previewBytes));
     ASSERT_TRUE(wintest::WriteFileText(
@@ -44,18 +49,6 @@ class SomnelPackTest : public testing::Test {
         "[Settings]\r\nRunPreview=1\r\nThreeWaySound=1\r\n"
         "[Interactive]\r\nKey1=Esc\r\nKey2=caps lock\r\nKey3=v\r\nOnKey=1\r\n"
         "[Execute]\r\nKey1=F1\r\nCommand1=notepad.exe\r\nKey4=x\r\nCommand4=ini\r\n"));
-  }
-
-  static Bytes Bmp(size_t size, uint8_t seed) {
-    Bytes bytes = wintest::Pattern(size, seed);
-    auto put = [&](size_t at, uint32_t value) {
-      for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
-    };
-    bytes[0] = 'B', bytes[1] = 'M';
-    put(2, static_cast<uint32_t>(size));
-    put(10, 54);  // pixels after the two headers
-    put(14, 40);  // information header
-    return bytes;
   }
 
   PackRun Pack(const std::string& arguments) {
@@ -152,10 +145,12 @@ TEST_F(SomnelPackTest, InspectShowsWhatWasPacked) {
       "command 4: key X, \"ini\"\n",
   };
   for (const char* line : expected) EXPECT_NE(text.find(line), std::string::npos) << line << text;
-  EXPECT_NE(text.find("settings-box picture: offset " + std::to_string(box) + ", size 90 bytes"),
+  EXPECT_NE(text.find("settings-box picture: offset " + std::to_string(box) + ", size " +
+                      std::to_string(settingsBytes.size()) + " bytes"),
             std::string::npos)
       << text;
-  EXPECT_NE(text.find("preview picture: offset " + std::to_string(preview) + ", size 130 bytes"),
+  EXPECT_NE(text.find("preview picture: offset " + std::to_string(preview) + ", size " +
+                      std::to_string(previewBytes.size()) + " bytes"),
             std::string::npos)
       << text;
   EXPECT_NE(text.find("player: offset " + std::to_string(start) + ", end " + std::to_string(end) +
@@ -210,6 +205,16 @@ TEST_F(SomnelPackTest, RefusedInputsNameTheProblemAndLeaveNoOutput) {
     CloseHandle(file);
   }
   const std::string rest = " " + Q(output);
+  const std::string os2 = wintest::WinPath(kSuite + "g/pal8os2.bmp");
+  const std::string bitFields = wintest::WinPath(kSuite + "g/rgb32bf.bmp");
+  // An 8 x 8 picture of 8 bits whose file ends 10 bytes into its 64 pixel
+  // bytes: the reader would take what follows it in the saver for pixels.
+  const std::string noPixels = dir / "short.bmp";
+  Bytes shortBmp;
+  ASSERT_TRUE(wintest::ReadFileBytes(
+      wintest::WinPath(SOMNEL_SOURCE_DIR "/tools/kmvconvert/tests/data/nopixels.bmp"), shortBmp));
+  shortBmp.resize(shortBmp.size() + 10);
+  ASSERT_TRUE(wintest::WriteFileBytes(noPixels, shortBmp));
   struct Case {
     std::string arguments;
     std::string file;
@@ -227,6 +232,20 @@ TEST_F(SomnelPackTest, RefusedInputsNameTheProblemAndLeaveNoOutput) {
        dir / "cut.bmp", "is not a BMP picture"},
       {"--settings-box " + Q(player) + " " + Q(saver) + " " + Q(project) + " " + Q(player) + rest,
        player, "is not a BMP picture"},
+      // Pictures that look like BMPs but that the saver's own reader cannot show.
+      {"--preview " + Q(os2) + " " + Q(saver) + " " + Q(project) + " " + Q(player) + rest, os2,
+       "the saver cannot show it: it has an OS/2 1.x header (12 bytes)"},
+      {"--settings-box " + Q(bitFields) + " " + Q(saver) + " " + Q(project) + " " + Q(player) +
+           rest,
+       bitFields, "the saver cannot show it: its pixels are stored as bit fields (compression 3)"},
+      {"--preview " + Q(noPixels) + " " + Q(saver) + " " + Q(project) + " " + Q(player) + rest,
+       noPixels,
+       "the saver cannot show it: the BMP is cut short: its 8 x 8 pixels take 64 bytes after the "
+       "colour table, and the file holds 10"},
+      // Only the bare generic saver is a SAVER: not a player, not another program.
+      {Q(player) + " " + Q(project) + " " + Q(player) + rest, player,
+       "is not the generic saver: it lacks the saver's settings dialog (resource 1000) and close "
+       "notice (1001)"},
       {Q(saver) + " " + Q(project) + " " + Q(dir / "script.bat") + rest, dir / "script.bat",
        "is not a Windows program (no MZ header)"},
       {Q(saver) + " " + Q(dir / "long.ini") + " " + Q(player) + rest, dir / "long.ini",
@@ -255,8 +274,9 @@ TEST_F(SomnelPackTest, RefusedInputsNameTheProblemAndLeaveNoOutput) {
     EXPECT_EQ(wintest::ReadFileText(output), "the customer's old saver") << c.problem;
   }
   DeleteFileA(output.c_str());
-  std::vector<std::string> expectedLeft = {"badexec.ini", "badkey.ini", "cut.bmp",    "huge.exe",
-                                           "long.ini",    "notes.txt",  "packed.scr", "script.bat"};
+  std::vector<std::string> expectedLeft = {"badexec.ini", "badkey.ini", "cut.bmp",
+                                           "huge.exe",    "long.ini",   "notes.txt",
+                                           "packed.scr",  "script.bat", "short.bmp"};
   std::vector<std::string> left = Leftovers();
   std::sort(left.begin(), left.end());
   EXPECT_TRUE(left == expectedLeft) << "no temporary file may stay behind";

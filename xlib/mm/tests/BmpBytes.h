@@ -21,6 +21,9 @@ struct BmpFields {
   uint32_t colorsImportant = 0;
   int64_t imageSize = -1;  // -1: the length of pixels
   const char* signature = "BM";
+  // The information header's size field; past 40 the header is that long,
+  // its extra bytes 0xA5 (a reader that takes them for colours shows it).
+  uint32_t headerSize = 40;
 };
 
 inline void Put16(std::vector<uint8_t>& v, uint32_t x) {
@@ -41,11 +44,12 @@ inline std::vector<uint8_t> MakeBmp(const BmpFields& f, uint32_t tableEntries,
   std::vector<uint8_t> v;
   v.push_back(static_cast<uint8_t>(f.signature[0]));
   v.push_back(static_cast<uint8_t>(f.signature[1]));
-  const uint32_t off = 54 + 4 * tableEntries;
+  const uint32_t extra = f.headerSize > 40 ? f.headerSize - 40 : 0;
+  const uint32_t off = 54 + extra + 4 * tableEntries;
   Put32(v, off + static_cast<uint32_t>(pixels.size()));
   Put32(v, 0);
   Put32(v, off);
-  Put32(v, 40);
+  Put32(v, f.headerSize);
   Put32(v, static_cast<uint32_t>(f.width));
   Put32(v, static_cast<uint32_t>(f.height));
   Put16(v, 1);
@@ -57,6 +61,7 @@ inline std::vector<uint8_t> MakeBmp(const BmpFields& f, uint32_t tableEntries,
   Put32(v, 2835);
   Put32(v, f.colorsUsed);
   Put32(v, f.colorsImportant);
+  v.insert(v.end(), extra, 0xA5);
   if (table) {
     v.insert(v.end(), table->begin(), table->end());
   } else {

@@ -181,20 +181,62 @@ def make_fixtures():
     img.save(os.path.join(DATA, "fprog.jpg"), quality=90, progressive=True)
 
 
+# The information-header sizes our reader takes: BITMAPINFOHEADER, the two
+# bit-mask headers, V4 and V5 (what a larger header adds is skipped).
+HEADER_SIZES = {40, 52, 56, 108, 124}
+
+
 def supported(path):
-    """The BMPs our reader takes as Pillow does: 40-byte header, 1/4/8/24
-    bits, a matching compression, at most 256 colours, bottom-up rows and
-    pixels right after the colour table."""
+    """The BMPs our reader takes as Pillow does: a header size of
+    HEADER_SIZES, 1/4/8/24 bits, a matching compression, at most 256 colours,
+    bottom-up rows and pixels right after the colour table."""
     b = open(path, "rb").read()
     if len(b) < 54 or b[:2] != b"BM":
         return False
     off = struct.unpack("<I", b[10:14])[0]
     hs, w, h, _, bc, comp, _, _, _, used, _ = struct.unpack("<IiiHHIIiiII", b[14:54])
     pairs = {(1, 0), (4, 0), (4, 2), (8, 0), (8, 1), (24, 0)}
-    if hs != 40 or (bc, comp) not in pairs or used > 256 or w <= 0 or h <= 0:
+    if hs not in HEADER_SIZES or (bc, comp) not in pairs or used > 256 or w <= 0 or h <= 0:
         return False
     n = used if used else (1 << bc if bc <= 8 else 0)
-    return off == 54 + 4 * n
+    return off == 14 + hs + 4 * n
+
+
+def make_magick_fixtures():
+    """Palette BMPs as ImageMagick writes them, with its 124-byte (V5)
+    header: an 8-bit one, run-length encoded as is ImageMagick's default for
+    palette pictures, and a 4-bit one, uncompressed. Made once and kept:
+    another ImageMagick version may write other bytes, and these are the
+    ones the tests were checked against."""
+    wanted = {
+        "f8rle-v5.bmp": (None, []),
+        "f4-v5.bmp": (12, ["-compress", "none"]),
+    }
+    for name, (colours, options) in wanted.items():
+        out = os.path.join(DATA, name)
+        if os.path.exists(out):
+            continue
+        # 21 x 11, odd width: a red F on blue, a green bar, and a bottom
+        # row of distinct colours.
+        w, h = 21, 11
+        img = Image.new("RGB", (w, h), (20, 40, 200))
+        for y in range(1, 9):
+            for x in range(3, 6):
+                img.putpixel((x, y), (220, 30, 20))
+        for x in range(6, 16):
+            for y in range(1, 3):
+                img.putpixel((x, y), (220, 30, 20))
+        for x in range(6, 12):
+            img.putpixel((x, 5), (30, 200, 40))
+        for x in range(w):
+            img.putpixel((x, h - 1), ((x * 37) % 256, (x * 91) % 256, (x * 53) % 256))
+        if colours:
+            img = img.quantize(colours).convert("RGB")
+        source = out + ".png"
+        img.save(source)
+        subprocess.run(["convert", source, "-type", "palette"] + options + ["BMP:" + out],
+                       check=True)
+        os.remove(source)
 
 
 def pillow_rgb(path):
@@ -234,6 +276,7 @@ def golden_line(rel, path):
 
 def main():
     make_fixtures()
+    make_magick_fixtures()
     lines = []
     for name in sorted(os.listdir(DATA)):
         if name.endswith(".bmp"):

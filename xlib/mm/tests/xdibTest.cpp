@@ -356,6 +356,82 @@ TEST(XdibReadFrom, GapBeforePixelsIsTakenAsPixels) {
   EXPECT_EQ(std::vector<uint8_t>(l.dib.bits, l.dib.bits + 4), Hex("AA BB 01 02"));
 }
 
+// Larger information headers are read for their first 40 bytes and skipped
+// to the colour table, in the file form and the resource form alike; OS/2
+// sizes, sizes below 40 and sizes no Windows version defines are refused.
+TEST(XdibReadFrom, InformationHeaderSizes) {
+  struct Case {
+    uint32_t headerSize;
+    int expected;
+  } cases[] = {
+      {40, XERR_OK},      {52, XERR_OK},      {56, XERR_OK},     {108, XERR_OK},
+      {124, XERR_OK},     {0, XERR_FORMAT},   {12, XERR_FORMAT}, {16, XERR_FORMAT},
+      {39, XERR_FORMAT},  {41, XERR_FORMAT},  {64, XERR_FORMAT}, {66, XERR_FORMAT},
+      {125, XERR_FORMAT}, {200, XERR_FORMAT},
+  };
+  BmpFields f;
+  f.width = 3;
+  f.height = 2;
+  f.colorsUsed = 3;
+  const std::vector<uint8_t> px = Hex("00 01 02 00 02 01 00 00");
+  for (const Case& c : cases) {
+    for (bool withFileHeader : {true, false}) {
+      SCOPED_TRACE(std::to_string(c.headerSize) + (withFileHeader ? " file" : " resource"));
+      f.headerSize = c.headerSize;
+      std::vector<uint8_t> bytes = MakeBmp(f, 3, px);
+      if (!withFileHeader) bytes.erase(bytes.begin(), bytes.begin() + 14);
+      Loaded l(bytes, withFileHeader);
+      ASSERT_EQ(l.rc, c.expected);
+      if (c.expected != XERR_OK) {
+        EXPECT_EQ(l.dib.bits, nullptr);
+        continue;
+      }
+      // The table and pixels were found behind the whole header.
+      EXPECT_EQ(l.dib.bmiHeader.biSize, 40u);
+      EXPECT_EQ(l.dib.palette[2].rgbBlue, 2);
+      EXPECT_EQ(l.dib.palette[2].rgbGreen, 253);
+      EXPECT_EQ(std::vector<uint8_t>(l.dib.bits, l.dib.bits + 8), px);
+    }
+  }
+}
+
+// A header whose size the data cannot hold is damaged, not short: a format
+// error, as is a known size cut by the end of the data.
+TEST(XdibReadFrom, HeaderTheDataCannotHoldIsAFormatError) {
+  BmpFields f;
+  f.headerSize = 124;
+  const std::vector<uint8_t> whole = MakeBmp(f, 256, Hex("01 02 03 04 05 06 07 08"));
+  for (size_t keep : {size_t(54), size_t(100), size_t(137)}) {
+    const std::vector<uint8_t> cut(whole.begin(), whole.begin() + static_cast<long>(keep));
+    Loaded l(cut);
+    EXPECT_EQ(l.rc, XERR_FORMAT) << keep;
+    EXPECT_EQ(l.dib.bits, nullptr) << keep;
+  }
+  // A 40-byte header cut short stays a read error, as it always was.
+  f.headerSize = 40;
+  const std::vector<uint8_t> plain = MakeBmp(f, 256, {});
+  Loaded l(std::vector<uint8_t>(plain.begin(), plain.begin() + 50));
+  EXPECT_EQ(l.rc, XERR_READ);
+}
+
+TEST(XdibReadFrom, V5RunLengthPictureDecodes) {
+  BmpFields f;
+  f.headerSize = 124;
+  f.compression = BI_RLE8;
+  f.width = 4;
+  f.height = 2;
+  Loaded l(MakeBmp(f, 256, Hex("04 07 00 00 02 08 01 09 01 0A 00 01")));
+  ASSERT_EQ(l.rc, XERR_OK);
+  EXPECT_EQ(std::vector<uint8_t>(l.dib.bits, l.dib.bits + 8), Hex("07 07 07 07 08 08 09 0A"));
+}
+
+TEST(XdibHeaderSizeKnown, TheWindowsSizes) {
+  for (DWORD size = 0; size < 200; ++size) {
+    const bool known = size == 40 || size == 52 || size == 56 || size == 108 || size == 124;
+    EXPECT_EQ(xdibHeaderSizeKnown(size), known) << size;
+  }
+}
+
 TEST(XdibReadFrom, SmallImageSizeFieldStillGivesWholeRows) {
   BmpFields f;
   f.imageSize = 3;  // lies: rows need 8 bytes

@@ -59,7 +59,7 @@ struct Reference {
 };
 
 TEST(XdibReadFile, ReadsFromTheFilesCurrentPosition) {
-  for (const char* name : {"f8.bmp", "f8rle.bmp", "f4rle.bmp", "f24.bmp"}) {
+  for (const char* name : {"f8.bmp", "f8rle.bmp", "f4rle.bmp", "f24.bmp", "f8rle-v5.bmp"}) {
     SCOPED_TRACE(name);
     std::vector<uint8_t> bytes(100, 0x33);
     const std::vector<uint8_t> bmp = bmptest::ReadWholeFile(kData + name);
@@ -103,7 +103,11 @@ TEST(XdibLoadResource, SameAsTheFile) {
   struct Case {
     const char* resource;
     const char* file;
-  } cases[] = {{"F8", "f8.bmp"}, {"F8RLE", "f8.bmp"}, {"F1", "f1.bmp"}};
+  } cases[] = {{"F8", "f8.bmp"},
+               {"F8RLE", "f8.bmp"},
+               {"F1", "f1.bmp"},
+               {"F8RLEV5", "f8rle-v5.bmp"},
+               {"F4V5", "f4-v5.bmp"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.resource);
     XDIB dib;
@@ -111,7 +115,8 @@ TEST(XdibLoadResource, SameAsTheFile) {
     ASSERT_EQ(xdibLoadResource(&dib, GetModuleHandleA(nullptr), c.resource), XERR_OK);
     Reference ref(c.file);
     EXPECT_EQ(Pixels(dib), Pixels(ref.dib));
-    EXPECT_EQ(dib.bmiHeader.biWidth, 13);
+    EXPECT_EQ(std::memcmp(dib.palette, ref.dib.palette, sizeof dib.palette), 0);
+    EXPECT_EQ(dib.bmiHeader.biWidth, ref.dib.bmiHeader.biWidth);
     xdibFree(&dib);
   }
   XDIB missing;
@@ -179,6 +184,24 @@ TEST(CBitmap, LoadFileDecodesIntoAMoveableBlock) {
   }
 }
 
+// Headers of 124 bytes, as ImageMagick writes them: the class library's
+// holder reads the same pixels and colours as the memory reader.
+TEST(CBitmap, ReadsV5Headers) {
+  for (const char* name : {"f8rle-v5.bmp", "f4-v5.bmp"}) {
+    SCOPED_TRACE(name);
+    Reference ref(name);
+    cBitmap bmp;
+    bmp.LoadFile((kData + name).c_str(), 0);
+    ASSERT_NE(bmp.m_pBits, nullptr);
+    EXPECT_EQ(bmp.m_Header.biSize, 40u);
+    EXPECT_EQ(bmp.m_Header.biWidth, 21);
+    EXPECT_EQ(std::vector<uint8_t>(bmp.m_pBits, bmp.m_pBits + bmp.m_RowBytes * 11),
+              Pixels(ref.dib));
+    EXPECT_EQ(std::memcmp(bmp.m_Colors, ref.dib.palette, sizeof bmp.m_Colors), 0);
+    bmp.Free();
+  }
+}
+
 TEST(CBitmap, ColoursImportantCountWhenUsedIsZero) {
   bmptest::BmpFields f;
   f.colorsImportant = 2;
@@ -210,6 +233,7 @@ TEST(CBitmap, FailuresThrowTheClassLibraryText) {
   huge.imageSize = 0;
   std::vector<uint8_t> cutRle = bmptest::ReadWholeFile(kData + "f8rle.bmp");
   cutRle.resize(cutRle.size() - 2);
+  const std::vector<uint8_t> v5 = bmptest::ReadWholeFile(kData + "f8rle-v5.bmp");
   struct Case {
     const char* what;
     std::vector<uint8_t> bytes;
@@ -220,6 +244,9 @@ TEST(CBitmap, FailuresThrowTheClassLibraryText) {
       {"32 bits", bmptest::MakeBmp(deep, 0, std::vector<uint8_t>(32, 0))},
       {"RLE8 without end mark", cutRle},
       {"header claiming 1.8 GB", bmptest::MakeBmp(huge, 0, {})},
+      {"OS/2 header",
+       bmptest::ReadWholeFile(std::string(SOMNEL_TESTDATA_DIR) + "/bmpsuite/g/pal8os2.bmp")},
+      {"V5 header cut", std::vector<uint8_t>(v5.begin(), v5.begin() + 100)},
       {"empty", {}},
   };
   for (const Case& c : cases) {
@@ -319,6 +346,43 @@ TEST(GetPictureInfo, JpegNameOnABmpGivesZeroSizeUnlessKindGiven) {
   ASSERT_EQ(GetPictureInfo(kPictureBmp, &info, path.c_str()), 1);
   EXPECT_EQ(info.kind, kPictureBmp);
   EXPECT_EQ(info.header.bmp.width, 13);
+  DeleteFileA(path.c_str());
+}
+
+// The fields come from the first 40 bytes whatever the header's size; a
+// whole header of a size the loader refuses, or one the file cannot hold,
+// throws. A short 40-byte header still gives its zeros.
+TEST(ReadBmpHeaderInfo, HeaderSizes) {
+  const std::vector<uint8_t> v5 = bmptest::ReadWholeFile(kData + "f8rle-v5.bmp");
+  BmpHeaderInfo info{};
+  ReadBmpHeaderInfo((kData + "f8rle-v5.bmp").c_str(), &info);
+  EXPECT_EQ(info.width, 21);
+  EXPECT_EQ(info.height, 11);
+  EXPECT_EQ(info.compression, 1u);
+  EXPECT_EQ(info.bitCount, 8u);
+  const std::string suite = std::string(SOMNEL_TESTDATA_DIR) + "/bmpsuite/";
+  struct Case {
+    const char* what;
+    std::vector<uint8_t> bytes;
+  } cases[] = {
+      {"OS/2 1.x", bmptest::ReadWholeFile(suite + "g/pal8os2.bmp")},
+      {"OS/2 2.x", bmptest::ReadWholeFile(suite + "q/pal8os2v2.bmp")},
+      {"66 bytes", bmptest::ReadWholeFile(suite + "b/badheadersize.bmp")},
+      {"V5 cut in its header", std::vector<uint8_t>(v5.begin(), v5.begin() + 100)},
+  };
+  for (const Case& c : cases) {
+    const std::string path = WriteTemp("header_size.bmp", c.bytes);
+    EXPECT_THROW(ReadBmpHeaderInfo(path.c_str(), &info), std::runtime_error) << c.what;
+    DeleteFileA(path.c_str());
+  }
+  const std::vector<uint8_t> f8 = bmptest::ReadWholeFile(kData + "f8.bmp");
+  const std::string path =
+      WriteTemp("header_short.bmp", std::vector<uint8_t>(f8.begin(), f8.begin() + 28));
+  std::memset(&info, 0xCC, sizeof info);
+  ReadBmpHeaderInfo(path.c_str(), &info);
+  EXPECT_EQ(info.width, 13);
+  EXPECT_EQ(info.height, 9);
+  EXPECT_EQ(info.bitCount, 0u);
   DeleteFileA(path.c_str());
 }
 
