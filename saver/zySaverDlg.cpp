@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "clib/ErrorText.h"
-
 #include "saver/PackagePicture.h"
 #include "saver/Settings.h"
 #include "saver/SettingsLayout.h"
@@ -132,14 +131,17 @@ LRESULT zySaverDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
 
 void zySaverDlg::ReportWriteFailure(DWORD error) {
   char settingsFile[kMaxPath];
-  if (!UserSettingsPath(m_ModulePath, settingsFile)) std::strcpy(settingsFile, m_ModulePath);
+  // A program path that leaves no room for the file's name is named itself.
+  if (!UserSettingsPath(m_ModulePath, settingsFile))
+    std::snprintf(settingsFile, sizeof settingsFile, "%s", m_ModulePath);
   char reason[512] = "";
   if (error != ERROR_SUCCESS) SystemMessageText(error, reason, sizeof reason);
   size_t length = std::strlen(reason);
   while (length && (reason[length - 1] == '\r' || reason[length - 1] == '\n')) reason[--length] = 0;
   char text[1024];
   std::snprintf(text, sizeof text,
-                "The sound setting could not be saved in\n%s\n\n%s%sThe folder may be read-only. "
+                "The sound setting could not be saved in\n%s\n\n%s%sThe folder may be read-only, "
+                "or the disk full. "
                 "The settings stay open: choose OK to try again, or Cancel to keep the setting "
                 "as it was.",
                 settingsFile, reason, reason[0] ? "\n" : "");
