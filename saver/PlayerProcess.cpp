@@ -156,10 +156,10 @@ int zyPak::PollPlayer(DWORD milliseconds) {
 void zyPak::StopPlayer() {
   if (m_Process.hProcess) AttachThreadInput(m_Process.threadId, GetCurrentThreadId(), FALSE);
 
-  if (m_Process.hwnd)
-    PostMessageA(m_Process.hwnd, WM_CLOSE, 0, 0);
-  else if (m_Process.hProcess)
-    TerminateProcess(m_Process.hProcess, 0);
+  // A window that is gone already (destroyed with the preview it was
+  // adopted by) cannot be asked: the player is ended instead.
+  const bool asked = m_Process.hwnd && PostMessageA(m_Process.hwnd, WM_CLOSE, 0, 0);
+  if (!asked && m_Process.hProcess) TerminateProcess(m_Process.hProcess, 0);
 
   // A player that does not close when asked would run on, unseen, after the
   // saver is gone: after its grace time it is ended.

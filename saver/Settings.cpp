@@ -27,15 +27,16 @@ void ReadUserSettings(zyPak& pak) {
   if (UserSettingsPath(zyModulePath(), settingsFile)) ReadUserSettings(pak, settingsFile);
 }
 
-void WriteUserSettings(const zyPak& pak, const char* settingsFile) {
+bool WriteUserSettings(const zyPak& pak, const char* settingsFile) {
   char text[16];
   std::snprintf(text, sizeof text, "%d", static_cast<int>(pak.m_Sound));
-  WritePrivateProfileStringA("Screensaver", "Sound", text, settingsFile);
+  return WritePrivateProfileStringA("Screensaver", "Sound", text, settingsFile) != FALSE;
 }
 
-void WriteUserSettings(const zyPak& pak) {
+bool WriteUserSettings(const zyPak& pak) {
   char settingsFile[kMaxPath];
-  if (UserSettingsPath(zyModulePath(), settingsFile)) WriteUserSettings(pak, settingsFile);
+  if (!UserSettingsPath(zyModulePath(), settingsFile)) return false;
+  return WriteUserSettings(pak, settingsFile);
 }
 
 uint32_t ReadKeyCode(const char* section, const char* key, const char* fileName) {

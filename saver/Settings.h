@@ -18,9 +18,12 @@ bool UserSettingsPath(const char* modulePath, char* out);
 // [Screensaver] Sound (default: the value held) and [Photo] File (default "").
 void ReadUserSettings(zyPak& pak);
 void ReadUserSettings(zyPak& pak, const char* settingsFile);
-// [Screensaver] Sound as decimal text. A failed write is not reported.
-void WriteUserSettings(const zyPak& pak);
-void WriteUserSettings(const zyPak& pak, const char* settingsFile);
+// [Screensaver] Sound as decimal text. False when it could not be written
+// (the folder is read-only, the file's name is taken, the disk is full, or
+// the program's path leaves no room for the file's): the caller tells the
+// user, whose choice would otherwise be lost unseen.
+bool WriteUserSettings(const zyPak& pak);
+bool WriteUserSettings(const zyPak& pak, const char* settingsFile);
 
 // The [Settings], [Interactive] and [Execute] keys of a project file, in this
 // order: the five flags; Key1..Key20; OnMouse, OnKey; Key<n> and Command<n>

@@ -75,6 +75,16 @@ LRESULT cSaverWindow::OnCreate(WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT cSaverWindow::OnDestroy(WPARAM wParam, LPARAM lParam) {
+  // Destroyed without a close: the window's parent went, as the system's
+  // display settings end a preview. The saver still ends as a closed one
+  // does, or its player would run on unseen and its files stay behind.
+  if (!m_bClosing) {
+    StopTimer();
+    m_bClosing = TRUE;
+    HDC hdc = GetDC(m_Handle);
+    Finish(hdc);
+    ReleaseDC(m_Handle, hdc);
+  }
   DeleteOwnPalette();
   // A preview gives nothing back: its parent window stays where it is.
   if (m_Mode != kModePreview && m_hwndReactivate) SetForegroundWindow(m_hwndReactivate);

@@ -23,6 +23,8 @@ class cSaverWindow : public cWindow {
   int Run(const cSaverArgs& args, HINSTANCE instance, int showCommand);
 
   LRESULT OnCreate(WPARAM wParam, LPARAM lParam) override;
+  // Finishes a saver that was not closed first (a preview destroyed with
+  // its parent), then re-activates the window of before and ends the loop.
   LRESULT OnDestroy(WPARAM wParam, LPARAM lParam) override;
   LRESULT OnPaint(WPARAM wParam, LPARAM lParam) override;
   LRESULT OnTimer(WPARAM wParam, LPARAM lParam) override;

@@ -42,15 +42,22 @@ zyPak::zyPak() {
   m_PlayerPath[0] = '\0';
   m_bExtracted = 0;
   std::memset(&m_Process, 0, sizeof m_Process);
+  m_bPictureDirRefused = 0;
 }
 
-void zyPak::ChooseExtractDir() {
+bool zyPak::ChooseExtractDir() {
   // The player runs in the picture's directory, where the picture movie lies.
   char dir[kMaxPath];
   if (m_PicturePath[0] && SplitPath(m_PicturePath, dir, nullptr) && dir[0] && xDirExists(dir)) {
     CopyPath(m_ExtractDir, dir);
-    return;
+    return true;
   }
+  ChooseFallbackDir();
+  return false;
+}
+
+void zyPak::ChooseFallbackDir() {
+  char dir[kMaxPath];
   DWORD length = GetTempPathA(sizeof dir, dir);
   if (length > 0 && length < sizeof dir) {
     if (dir[length - 1] == '\\') dir[length - 1] = '\0';
@@ -71,7 +78,7 @@ int zyPak::Load(int extract) {
 int zyPak::Load(const char* modulePath, int extract) {
   char settingsFile[kMaxPath];
   if (UserSettingsPath(modulePath, settingsFile)) ReadUserSettings(*this, settingsFile);
-  ChooseExtractDir();
+  const bool inPictureDir = ChooseExtractDir();
 
   cFile module;
   if (module.OpenRead(GENERIC_READ, modulePath, FILE_SHARE_READ) != kErrorNone) return 0;
@@ -89,7 +96,17 @@ int zyPak::Load(const char* modulePath, int extract) {
   // fill the commands. No package means a trailer of zeros.
   if (!present) std::memset(&m_Trailer, 0, sizeof m_Trailer);
   int extracted = 1;
-  if (present && extract) extracted = ExtractPlayer(module, modulePath);
+  if (present && extract) {
+    extracted = ExtractPlayer(module, modulePath);
+    // A picture's directory that cannot be written to (read-only, or the
+    // player's name taken there) would leave the saver without a show: the
+    // player goes where it goes without a picture.
+    if (!extracted && !m_bExtracted && inPictureDir) {
+      m_bPictureDirRefused = 1;
+      ChooseFallbackDir();
+      extracted = ExtractPlayer(module, modulePath);
+    }
+  }
   module.Close();
 
   if (!extracted) return 0;

@@ -80,9 +80,16 @@ class zyPak {
   char m_PlayerPath[kMaxPath];   // the program that is started
   uint32_t m_bExtracted;         // 1: the saver created the player file and deletes it
   zyPlayerProcess m_Process;     // zero while no player runs
+  // 1: the picture's directory would not take the player (read-only, or its
+  // name taken), so it went to the temporary directory; the picture movie
+  // follows it there (zySaver::PreparePictureMovie).
+  uint32_t m_bPictureDirRefused;
 
  private:
-  void ChooseExtractDir();
+  // The picture's directory when it exists (true), else the fallback.
+  bool ChooseExtractDir();
+  // The temporary directory, else the Windows directory.
+  void ChooseFallbackDir();
   int UseDevelopmentPlayer(const char* modulePath);
 };
 

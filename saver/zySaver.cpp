@@ -98,13 +98,24 @@ void zySaver::Tick(HDC) {
   // start would only put a hidden saver into its error state. So the show
   // rests until the notice is confirmed, which ends the saver.
   if (m_pCloseNotice) return;
-  m_Pak.PollPlayer(0);
+  if (m_Pak.PollPlayer(0) && m_Restarts.Ended(GetTickCount()).giveUp) {
+    // A player that ends as soon as it has shown its window would be
+    // started again and again without ever showing the movie.
+    char text[512];
+    std::snprintf(text, sizeof text, "The movie player ends as soon as it starts. %s ",
+                  m_Pak.m_PlayerPath);
+    ShowError(text);
+    return;
+  }
   if (m_Pak.m_Process.hProcess) return;
+  if (!m_Restarts.MayStart(GetTickCount())) return;
   BuildParameters();
   // A preview without the movie shows its picture instead.
   if (m_Mode == kModePreview && !m_Pak.HasFlag(kFlagRunPreview)) return;
   if (!m_Pak.LaunchPlayer(m_Handle, m_Parameters, m_Mode == kModePreview))
     ShowError(m_Pak.m_ErrorText);
+  else
+    m_Restarts.Started(GetTickCount());
 }
 
 void zySaver::BuildParameters() {
@@ -192,6 +203,13 @@ void zySaver::PreparePictureMovie() {
   // The movie goes beside the picture: only a dot in the file name counts
   // as the start of its extension, so a dotted folder name is never cut.
   // The player runs in the picture's folder and finds the movie there.
+  // A picture's folder that would not take the player will not take the
+  // movie either: both go to the folder the player runs in.
+  if (m_Pak.m_bPictureDirRefused &&
+      !JoinPath(m_PictureMoviePath, m_Pak.m_ExtractDir, NamePart(picture))) {
+    m_PictureMoviePath[0] = '\0';
+    return;
+  }
   if (!ReplaceNameExtension(m_PictureMoviePath, ".kmv")) {
     // No room for the movie's name: the player is told of no movie rather
     // than of the picture itself.

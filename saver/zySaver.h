@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "clib/Path.h"
+#include "saver/PlayerRestarts.h"
 #include "saver/cSaverWindow.h"
 #include "saver/zyBackground.h"
 #include "saver/zyPak.h"
@@ -33,7 +34,8 @@ class zySaver : public cSaverWindow {
   LRESULT OnClose(WPARAM wParam, LPARAM lParam) override;
 
   void Start() override;
-  // Restarts the player whenever it has ended.
+  // Restarts the player whenever it has ended; one that keeps ending at
+  // once is restarted more slowly and then given up (see PlayerRestarts).
   void Tick(HDC hdc) override;
   void Paint(HDC hdc) override;
   // Stops the player, or leaves it running in front after a handover.
@@ -81,6 +83,7 @@ class zySaver : public cSaverWindow {
   XDIB m_PreviewDib;                          // the preview picture; no bits: none
   XCUBE m_PreviewCube;                        // its colour cube on a palette display
   HPALETTE m_hPreviewPalette = nullptr;       // made from the cube's palette
+  PlayerRestarts m_Restarts;                  // when an ended player starts again
 
  private:
   // Mouse and button input: hands the movie over when OnMouse is set.

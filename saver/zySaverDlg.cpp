@@ -1,7 +1,9 @@
 #include "saver/zySaverDlg.h"
 
+#include <cstdio>
 #include <cstring>
 
+#include "clib/ErrorText.h"
 #include "saver/PackagePicture.h"
 #include "saver/Settings.h"
 #include "saver/SettingsLayout.h"
@@ -26,15 +28,19 @@ RECT ControlRect(HWND dialog, int id) {
 
 }  // namespace
 
-zySaverDlg::zySaverDlg() {
+zySaverDlg::zySaverDlg() : zySaverDlg(zyModulePath(), GetModuleHandleA(nullptr)) {}
+
+zySaverDlg::zySaverDlg(const char* modulePath, HINSTANCE program)
+    : m_ModulePath(modulePath), m_Program(program) {
   std::memset(&m_Dib, 0, sizeof m_Dib);
   std::memset(&m_Cube, 0, sizeof m_Cube);
 }
 
 LRESULT zySaverDlg::OnInitDialog(WPARAM, LPARAM) {
   SetWindowTextA(m_Handle, zyDisplayName());
-  m_Pak.Load(0);
-  if (PreparePackagePicture(m_Pak, zyPak::kSettingsBoxImage, &m_Dib, &m_Cube, &m_hPalette))
+  m_Pak.Load(m_ModulePath, 0);
+  if (PreparePackagePicture(m_Pak, zyPak::kSettingsBoxImage, m_ModulePath, m_Program, &m_Dib,
+                            &m_Cube, &m_hPalette))
     FitPicture();
   ShowSoundControls();
   return 1;
@@ -45,9 +51,13 @@ void zySaverDlg::FitPicture() {
   RECT window;
   GetWindowRect(m_Handle, &window);
   const SIZE picture = PackagePictureSize(&m_Dib);
+  const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+  const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  RECT workArea = {0, 0, screenWidth, screenHeight};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
   const SettingsGrowth growth =
       GrowSettingsDialog(frame.right - frame.left, frame.bottom - frame.top, picture.cx, picture.cy,
-                         window, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+                         window, screenWidth, screenHeight, workArea);
 
   MoveWindow(m_Handle, growth.dialog.left, growth.dialog.top,
              growth.dialog.right - growth.dialog.left, growth.dialog.bottom - growth.dialog.top,
@@ -89,7 +99,7 @@ void zySaverDlg::ShowSoundControls() {
 
 LRESULT zySaverDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
   switch (LOWORD(wParam)) {
-    case IDOK:
+    case IDOK: {
       if (m_Pak.HasFlag(kFlagTwoWaySound)) {
         m_Pak.m_Sound =
             IsDlgButtonChecked(m_Handle, IDC_MUTE) == BST_CHECKED ? kSoundNever : kSoundAlways;
@@ -102,14 +112,40 @@ LRESULT zySaverDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
           m_Pak.m_Sound = kSoundAlways;
       }
       // Neither: the setting is written back as it was read.
-      WriteUserSettings(m_Pak);
+      char settingsFile[kMaxPath];
+      SetLastError(ERROR_SUCCESS);
+      if (!UserSettingsPath(m_ModulePath, settingsFile) ||
+          !WriteUserSettings(m_Pak, settingsFile)) {
+        ReportWriteFailure(GetLastError());
+        break;  // the choice stays on the screen
+      }
       EndDialog(m_Handle, IDOK);
       break;
+    }
     case IDCANCEL:
       EndDialog(m_Handle, IDCANCEL);
       break;
   }
   return DefaultProcessing(WM_COMMAND, wParam, lParam);
+}
+
+void zySaverDlg::ReportWriteFailure(DWORD error) {
+  char settingsFile[kMaxPath];
+  // A program path that leaves no room for the file's name is named itself.
+  if (!UserSettingsPath(m_ModulePath, settingsFile))
+    std::snprintf(settingsFile, sizeof settingsFile, "%s", m_ModulePath);
+  char reason[512] = "";
+  if (error != ERROR_SUCCESS) SystemMessageText(error, reason, sizeof reason);
+  size_t length = std::strlen(reason);
+  while (length && (reason[length - 1] == '\r' || reason[length - 1] == '\n')) reason[--length] = 0;
+  char text[1024];
+  std::snprintf(text, sizeof text,
+                "The sound setting could not be saved in\n%s\n\n%s%sThe folder may be read-only, "
+                "or the disk full. "
+                "The settings stay open: choose OK to try again, or Cancel to keep the setting "
+                "as it was.",
+                settingsFile, reason, reason[0] ? "\n" : "");
+  MessageBoxA(m_Handle, text, zyDisplayName(), MB_OK | MB_ICONEXCLAMATION);
 }
 
 LRESULT zySaverDlg::OnDrawItem(WPARAM wParam, LPARAM lParam) {

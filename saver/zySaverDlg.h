@@ -12,15 +12,21 @@
 
 class zySaverDlg : public cDlg {
  public:
+  // The settings of the running program.
   zySaverDlg();
+  // The settings of the saver program at modulePath, whose resources
+  // (the built-in picture) are those of `program`; both are kept, not owned.
+  zySaverDlg(const char* modulePath, HINSTANCE program);
 
   // Titles the dialog, reads the package and the user settings, prepares
   // the picture and grows the dialog to fit it, and shows the sound
   // controls of the package's choice. Returns 1.
   LRESULT OnInitDialog(WPARAM wParam, LPARAM lParam) override;
   // OK writes [Screensaver] Sound as the controls show it and ends the
-  // dialog with 1; Cancel (also the close box and Esc) writes nothing and
-  // ends it with 2.
+  // dialog with 1; when the write fails a message box says so and the
+  // dialog stays open, the choice still shown, to be tried again or
+  // cancelled. Cancel (also the close box and Esc) writes nothing and ends
+  // it with 2.
   LRESULT OnCommand(WPARAM wParam, LPARAM lParam) override;
   // Draws the picture into its frame (control 100).
   LRESULT OnDrawItem(WPARAM wParam, LPARAM lParam) override;
@@ -35,9 +41,15 @@ class zySaverDlg : public cDlg {
   zyPak m_Pak;
 
  private:
+  // The user settings file could not be written: tells the user why.
+  void ReportWriteFailure(DWORD error);
   // Widens and heightens the dialog by the picture's excess over its frame,
-  // centres it on the screen and moves the buttons and sound controls right.
+  // as far as the work area allows, centres it on the screen (kept inside
+  // the work area) and moves the buttons and sound controls right.
   void FitPicture();
   void ShowSoundControls();
   void HideControl(int id);
+
+  const char* m_ModulePath;  // not owned
+  HINSTANCE m_Program;       // not owned
 };

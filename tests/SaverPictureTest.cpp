@@ -28,6 +28,7 @@
 #include "saver/PackagePicture.h"
 #include "saver/tests/WinTestUtil.h"
 #include "saver/zySaver.h"
+#include "saver/zySaverDlg.h"
 #include "tests/PackedSaver.h"
 #include "xlib/mm/xdisplay.h"
 
@@ -476,6 +477,86 @@ TEST(PreviewPicture, WithoutAPackageThereIsNoPictureAndThePreviewIsBlack) {
   FreeLibrary(program);
 }
 
+// The package's preview picture damaged in place: the saver reads it from
+// the preview offset of a program file that somnel-pack wrote whole, so the
+// bytes are changed there afterwards. None may crash or show garbage: the
+// preview stays black.
+TEST(PreviewPicture, ADamagedPictureAtThePreviewOffsetLeavesThePreviewBlack) {
+  struct Case {
+    const char* what;
+    std::function<void(Bytes&, size_t)> damage;  // the file and the picture's offset
+  };
+  const Case cases[] = {
+      {"not a BMP", [](Bytes& b, size_t at) { b[at] = 'X'; }},
+      {"60000 x 60000 pixels",
+       [](Bytes& b, size_t at) {
+         Put32(b, at + 18, 60000);
+         Put32(b, at + 22, 60000);
+       }},
+      {"negative width", [](Bytes& b, size_t at) { Put32(b, at + 18, 0xFFFFFFB8u); }},
+      {"7 bits a pixel", [](Bytes& b, size_t at) { Put16(b, at + 28, 7); }},
+      {"height 0", [](Bytes& b, size_t at) { Put32(b, at + 22, 0); }},
+      {"5000 colours used", [](Bytes& b, size_t at) { Put32(b, at + 46, 5000); }},
+      {"RLE8 on a 24-bit header", [](Bytes& b, size_t at) { Put32(b, at + 30, 1); }},
+  };
+  XDisplayDescription trueColour;
+  XDisplayScope scope(trueColour);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Saver saver;
+    ASSERT_TRUE(wintest::WriteFileBytes(saver / "preview.bmp", MakeBmp(TestPicture(72, 50), 24)));
+    ASSERT_TRUE(saver.Pack(kPlainProject, "--preview \"" + saver / "preview.bmp" + "\""));
+    Bytes program;
+    ASSERT_TRUE(wintest::ReadFileBytes(saver.SaverPath(), program));
+    ASSERT_GT(program.size(), kTrailerSize);
+    const size_t trailer = program.size() - kTrailerSize;
+    const size_t offset = uint32_t(program[trailer + 12]) | uint32_t(program[trailer + 13]) << 8 |
+                          uint32_t(program[trailer + 14]) << 16 |
+                          uint32_t(program[trailer + 15]) << 24;
+    ASSERT_GT(offset, 0u);
+    ASSERT_EQ(program[offset], 'B');
+    c.damage(program, offset);
+    ASSERT_TRUE(wintest::WriteFileBytes(saver.SaverPath(), program));
+
+    LocalPreview preview(saver.SaverPath(), GetModuleHandleA(nullptr));
+    EXPECT_FALSE(preview.Loaded());
+    EXPECT_EQ(preview.Saver().m_PreviewDib.bits, nullptr);
+    const Picture shot = Capture(preview.Window());
+    ASSERT_EQ(shot.width, 200);
+    std::string first;
+    EXPECT_EQ(Differences(shot, Picture(), &first), 0) << first;
+  }
+}
+
+// An 8-bit picture on a palette display keeps its own colours: its colour
+// table becomes the palette, and every pixel is drawn through it with the
+// colour the picture gives it.
+TEST(PreviewPicture, OnAPaletteDisplayAn8BitPictureIsDrawnWithItsOwnColoursThroughThePalette) {
+  XDisplayDescription display = PaletteDisplay();
+  XDisplayScope scope(display);
+  const Picture picture = TestPicture(72, 50);
+  Saver saver;
+  ASSERT_TRUE(wintest::WriteFileBytes(saver / "preview.bmp", MakeBmp(picture, 8)));
+  ASSERT_TRUE(saver.Pack(kPlainProject, "--preview \"" + saver / "preview.bmp" + "\""));
+  LocalPreview preview(saver.SaverPath(), GetModuleHandleA(nullptr));
+  ASSERT_TRUE(preview.Loaded());
+  zySaver& s = preview.Saver();
+  ASSERT_NE(s.m_hPreviewPalette, nullptr);
+  EXPECT_EQ(s.m_PreviewDib.colorUse, static_cast<DWORD>(XDIB_PAL_COLORS));
+  // The GDI palette holds the picture's colours and nothing else.
+  std::map<COLORREF, int> colours;
+  for (COLORREF c : picture.pixels) colours[c] = 1;
+  PALETTEENTRY entries[256];
+  const UINT count = GetPaletteEntries(s.m_hPreviewPalette, 0, 256, entries);
+  EXPECT_EQ(count, colours.size());
+  for (UINT i = 0; i < count; ++i)
+    EXPECT_EQ(colours.count(RGB(entries[i].peRed, entries[i].peGreen, entries[i].peBlue)), 1u) << i;
+  const Picture shot = Capture(preview.Window());
+  ASSERT_EQ(shot.width, 200);
+  std::string first;
+  EXPECT_EQ(Differences(shot, picture, &first), 0) << first;
+}
+
 // --- The user's picture in a show -------------------------------------------
 
 // Runs a show of a saver whose [Photo] File names file in the folder pics
@@ -580,6 +661,37 @@ TEST(PictureMovie, An8BitBmpBecomesAMovieBesideItThatThePlayerReadsAndDraws) {
   EXPECT_TRUE(show.End());
   // The movie stays beside the picture.
   EXPECT_TRUE(wintest::Exists(show.pics + "\\photo.kmv"));
+}
+
+// A picture's folder that does not take the player's file: the player is
+// extracted to the temporary folder instead, the movie is made there too,
+// and the show runs. The test makes the folder refuse the file by giving a
+// folder the player's name there: Wine keeps a read-only folder writable
+// for root, as the tests may run, while no one can create a file where a
+// folder of that name stands. The saver sees the same failed creation.
+TEST(PictureMovie, APictureFolderThatTakesNoPlayerSendsThePlayerAndTheMovieToTheTemporaryFolder) {
+  PhotoShow show;
+  const Picture picture = TestPicture(48, 24);
+  const Bytes bmp = MakeBmp(picture, 8);
+  const std::string pics = show.saver / "pics";
+  ASSERT_TRUE(CreateDirectoryA(pics.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryA((pics + "\\Show.dat").c_str(), nullptr));
+  ASSERT_TRUE(show.Run("photo.bmp", &bmp)) << show.saver.Log();
+  // TMP is the saver's own folder.
+  EXPECT_EQ(show.saver.Events("path"), std::vector<std::string>{show.saver.DatPath()});
+  EXPECT_EQ(show.saver.Events("cwd"), std::vector<std::string>{show.saver.Folder()});
+  EXPECT_EQ(show.Cfg(), "SS_Mode=S&SS_Sound=0&SS_RunCount=1&SS_Picture=photo.kmv");
+  EXPECT_EQ(show.saver.Events("picture"), std::vector<std::string>{"photo.kmv lossless 48x24"})
+      << show.saver.Log();
+  EXPECT_TRUE(wintest::Exists(show.saver / "photo.kmv"));
+  EXPECT_FALSE(wintest::Exists(pics + "\\photo.kmv"));
+  EXPECT_TRUE(show.saver.WaitForEvent("window")) << show.saver.Log();
+  EXPECT_TRUE(show.End());
+  EXPECT_FALSE(wintest::Exists(show.saver.DatPath()));
+  // The folder that stood in the way is left as it was.
+  const DWORD attributes = GetFileAttributesA((pics + "\\Show.dat").c_str());
+  EXPECT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+  EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 TEST(PictureMovie, AJpegIsEmbeddedAsItIsAndThePlayerDecodesIt) {
@@ -885,6 +997,191 @@ TEST(SettingsDialog, CancelTheCloseBoxAndEscWriteNothing) {
   PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
   ASSERT_TRUE(saver.WaitForEnd());
   EXPECT_FALSE(wintest::Exists(saver.IniPath()));
+}
+
+// The message box of the saver's process owned by the dialog, once it is up.
+HWND OwnedBox(DWORD pid, HWND dialog) {
+  HWND found = nullptr;
+  WaitFor([&] {
+    for (HWND w : wintest::TopLevelWindows(pid))
+      if (w != dialog && wintest::ClassOf(w) == "#32770" && GetWindow(w, GW_OWNER) == dialog &&
+          IsWindowVisible(w))
+        found = w;
+    return found != nullptr;
+  });
+  return found;
+}
+
+// The texts of a window's children, joined by line ends.
+std::string ChildTexts(HWND window) {
+  std::string texts;
+  for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    texts += wintest::TextOf(child) + "\n";
+  return texts;
+}
+
+// A settings file that cannot be written: the user is told, and the dialog
+// stays open with the choice as it was made, so it is not lost. The test
+// keeps the file from being written by a folder of its name (a read-only
+// folder stays writable for root under Wine).
+TEST(SettingsDialog, AFailedWriteIsToldAndTheDialogStaysOpenWithTheChoice) {
+  Saver saver;
+  ASSERT_TRUE(CreateDirectoryA(saver.IniPath().c_str(), nullptr));
+  HWND dialog = OpenSettings(saver, "[Settings]\r\nTwoWaySound=1\r\n");
+  ASSERT_NE(dialog, nullptr);
+  SendMessageA(GetDlgItem(dialog, 101), BM_CLICK, 0, 0);
+  PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+  HWND box = OwnedBox(saver.Pid(), dialog);
+  ASSERT_NE(box, nullptr) << "no message box";
+  EXPECT_EQ(wintest::TextOf(box), "Show");
+  const std::string texts = ChildTexts(box);
+  EXPECT_NE(texts.find("could not be saved"), std::string::npos) << texts;
+  EXPECT_NE(texts.find(saver.IniPath()), std::string::npos) << texts;
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+  Settle(300);
+  EXPECT_TRUE(saver.Running());
+  ASSERT_TRUE(IsWindow(dialog));
+  EXPECT_TRUE(Checked(dialog, 101));
+
+  // Once the way is free, OK again saves the same choice.
+  ASSERT_TRUE(RemoveDirectoryA(saver.IniPath().c_str()));
+  PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(saver.WaitForEnd());
+  EXPECT_EQ(Profile(saver.IniPath(), "Screensaver", "Sound"), "2");
+}
+
+// The screen's work area, where a dialog is fully usable.
+RECT WorkArea() {
+  RECT work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  return work;
+}
+
+bool Inside(const RECT& inner, const RECT& outer) {
+  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+         inner.bottom <= outer.bottom;
+}
+
+// A picture larger than the screen: the dialog grows only to the work area,
+// the picture is cut at the frame's edges, and OK and Cancel stay in reach.
+TEST(SettingsDialog, APictureLargerThanTheScreenKeepsTheDialogAndItsButtonsInTheWorkArea) {
+  const RECT work = WorkArea();
+  const int pictureWidth = (work.right - work.left) * 2 + 100;
+  const int pictureHeight = (work.bottom - work.top) * 2 + 60;
+  Saver small;
+  HWND smallDialog = OpenSettings(small, "[Settings]\r\nThreeWaySound=1\r\n");
+  ASSERT_NE(smallDialog, nullptr);
+  const Layout before = ReadLayout(smallDialog);
+  PostMessageA(smallDialog, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_TRUE(small.WaitForEnd());
+
+  Saver saver;
+  ASSERT_TRUE(wintest::WriteFileBytes(saver / "box.bmp",
+                                      MakeBmp(TestPicture(pictureWidth, pictureHeight), 8)));
+  HWND dialog = OpenSettings(saver, "[Settings]\r\nThreeWaySound=1\r\n",
+                             "--settings-box \"" + saver / "box.bmp" + "\"");
+  ASSERT_NE(dialog, nullptr);
+  const Layout after = ReadLayout(dialog);
+  // As large as the work area allows, inside it.
+  EXPECT_EQ(after.window.right - after.window.left, work.right - work.left);
+  EXPECT_EQ(after.window.bottom - after.window.top, work.bottom - work.top);
+  EXPECT_TRUE(Inside(after.window, work));
+  // The frame and the controls moved as the dialog grew.
+  const int dx =
+      (after.window.right - after.window.left) - (before.window.right - before.window.left);
+  const int dy =
+      (after.window.bottom - after.window.top) - (before.window.bottom - before.window.top);
+  EXPECT_EQ(after.frame.right - after.frame.left, before.frame.right - before.frame.left + dx);
+  EXPECT_EQ(after.frame.bottom - after.frame.top, before.frame.bottom - before.frame.top + dy);
+  RECT client;
+  GetClientRect(dialog, &client);
+  for (int id : kDialogControls) {
+    SCOPED_TRACE(id);
+    EXPECT_EQ(after.controls.at(id).left, before.controls.at(id).left + dx);
+    EXPECT_EQ(after.controls.at(id).top, before.controls.at(id).top);
+  }
+  // OK and Cancel on the screen, within the dialog and the work area.
+  for (int id : {IDOK, IDCANCEL}) {
+    SCOPED_TRACE(id);
+    EXPECT_TRUE(Inside(after.controls.at(id), client));
+    RECT onScreen;
+    GetWindowRect(GetDlgItem(dialog, id), &onScreen);
+    EXPECT_TRUE(Inside(onScreen, work));
+  }
+  // OK is reachable: pressing it saves and ends the dialog.
+  SendMessageA(GetDlgItem(dialog, 105), BM_CLICK, 0, 0);
+  SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+  ASSERT_TRUE(saver.WaitForEnd());
+  EXPECT_EQ(Profile(saver.IniPath(), "Screensaver", "Sound"), "2");
+}
+
+// The settings dialog over a packed saver's pictures, made in this process
+// (with the program's own dialog resource) so that its pixels can be read
+// back.
+class LocalSettings {
+ public:
+  LocalSettings(const std::string& packed, HINSTANCE program)
+      : path_(packed), dialog_(path_.c_str(), program) {
+    window_ = CreateModeless(dialog_, program, 1000, nullptr);
+    if (!window_) return;
+    ShowWindow(window_, SW_SHOW);
+    UpdateWindow(window_);
+    Settle(200);
+  }
+  ~LocalSettings() {
+    if (window_ && IsWindow(window_)) DestroyWindow(window_);
+  }
+  LocalSettings(const LocalSettings&) = delete;
+  LocalSettings& operator=(const LocalSettings&) = delete;
+
+  HWND Window() const { return window_; }
+  HWND Frame() const { return GetDlgItem(window_, 100); }
+  zySaverDlg& Dialog() { return dialog_; }
+
+ private:
+  std::string path_;
+  zySaverDlg dialog_;
+  HWND window_ = nullptr;
+};
+
+// The frame shows the settings-box picture pixel for pixel, in its own
+// colours: as loaded on a true-colour display, through its palette on a
+// palette display. The picture is larger than the frame, so the frame
+// grows to just its size.
+TEST(SettingsDialog, TheFrameShowsThePicturesOwnPixels) {
+  struct Case {
+    const char* what;
+    int bitCount;
+    bool paletteDisplay;
+  };
+  const Case cases[] = {{"24-bit, true colour", 24, false},
+                        {"8-bit, true colour", 8, false},
+                        {"8-bit, palette display", 8, true}};
+  HMODULE program = LoadLibraryExA(kSaver.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(program, nullptr);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    XDisplayDescription display = c.paletteDisplay ? PaletteDisplay() : XDisplayDescription();
+    XDisplayScope scope(display);
+    const Picture picture = TestPicture(230, 190);
+    Saver saver;
+    ASSERT_TRUE(wintest::WriteFileBytes(saver / "box.bmp", MakeBmp(picture, c.bitCount)));
+    // A preview picture after it: the settings box is found by its own offset.
+    ASSERT_TRUE(wintest::WriteFileBytes(saver / "preview.bmp", MakeBmp(TestPicture(20, 10), 24)));
+    ASSERT_TRUE(saver.Pack(kPlainProject, "--settings-box \"" + saver / "box.bmp" +
+                                              "\" --preview \"" + saver / "preview.bmp" + "\""));
+    LocalSettings settings(saver.SaverPath(), program);
+    ASSERT_NE(settings.Window(), nullptr);
+    ASSERT_NE(settings.Dialog().m_Dib.bits, nullptr);
+    EXPECT_EQ(settings.Dialog().m_hPalette != nullptr, c.paletteDisplay);
+    const Picture shot = Capture(settings.Frame());
+    ASSERT_EQ(shot.width, picture.width);
+    ASSERT_EQ(shot.height, picture.height);
+    std::string first;
+    EXPECT_EQ(Differences(shot, picture, &first), 0) << first;
+  }
+  FreeLibrary(program);
 }
 
 TEST(SettingsDialog, WithoutAPackageNoSoundControlIsShownAndTheFrameKeepsItsSize) {

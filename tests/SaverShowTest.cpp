@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "saver/PlayerRestarts.h"
 #include "saver/tests/WinTestUtil.h"
 #include "tests/PackedSaver.h"
 
@@ -370,6 +371,53 @@ TEST(SaverShow, APreviewWithRunPreviewAdoptsThePlayerAsADisabledChild) {
   EXPECT_TRUE(show.WaitForEnd());
 }
 
+// The display settings end a preview by destroying the window they gave it,
+// without closing the saver first. It must clean up all the same: no player
+// left running, no extracted files left in the folder. Two previews at once
+// (the settings opened twice) leave no player either.
+TEST(SaverShow, APreviewEndedWithItsParentStopsItsPlayerAndRemovesItsFiles) {
+  struct Case {
+    const char* what;
+    const char* project;
+    bool player;  // the movie plays in the preview
+  };
+  const Case cases[] = {{"RunPreview off", kPlainProject, false},
+                        {"RunPreview on", "[Settings]\r\nRunPreview=1\r\n", true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    // Each saver is started before the next one's folder becomes TMP.
+    auto preview = [&](Show& show) {
+      HWND host = nullptr;
+      EXPECT_TRUE(show.Pack(c.project));
+      host = MakeHost();
+      EXPECT_TRUE(show.Start(PreviewArguments(host)));
+      EXPECT_TRUE(WaitFor([&] { return ChildOfClass(host, "CSaverWin") != nullptr; }));
+      if (c.player) {
+        EXPECT_TRUE(show.WaitForEvents("window", 1)) << show.Log();
+      }
+      // The window is there before its start-up has extracted the player.
+      EXPECT_TRUE(WaitFor([&] { return wintest::Exists(show.DatPath()); }));
+      return host;
+    };
+    Show first;
+    HWND firstHost = preview(first);
+    Show second;
+    HWND secondHost = preview(second);
+
+    DestroyWindow(firstHost);
+    DestroyWindow(secondHost);
+    for (Show* show : {&first, &second}) {
+      EXPECT_TRUE(show->WaitForEnd());
+      EXPECT_EQ(show->ExitCode(), 0u);
+      EXPECT_FALSE(wintest::Exists(show->DatPath()));
+      EXPECT_FALSE(wintest::Exists(show->CfgPath()));
+      const std::vector<DWORD> pids = show->PlayerPids();
+      EXPECT_EQ(pids.size(), c.player ? 1u : 0u) << show->Log();
+      for (DWORD pid : pids) EXPECT_FALSE(ProcessAlive(pid)) << pid;
+    }
+  }
+}
+
 // --- Failures ----------------------------------------------------------------
 
 TEST(SaverShow, WithoutAPackageTheSaverShowsItsErrorAndStillEndsOnInput) {
@@ -410,6 +458,38 @@ TEST(SaverShow, APlayerWithoutAWindowStopsTheLaunchesAndIsEndedWithTheSaver) {
   EXPECT_TRUE(WaitFor([&] { return !ProcessAlive(pids[0]); }));
   EXPECT_FALSE(wintest::Exists(show.DatPath()));
   EXPECT_FALSE(wintest::Exists(show.CfgPath()));
+}
+
+// A player that shows its window and quits at once would be started again
+// on every tick for ever. The first restarts still come on the next tick;
+// later ones wait longer, and in the end the saver shows its error line and
+// starts no more players. The player quits 300 ms after showing its window
+// (well within the second that makes a quick end): one that quits before the
+// saver has found its window is the other failure, "Unable to locate program
+// window.", which shows the error line at its first start.
+TEST(SaverShow, APlayerThatKeepsQuittingAtOnceIsGivenUpWithTheErrorLine) {
+  Show show(Env{{"SOMNEL_PLAYER_QUIT_AFTER_MS", "300"}});
+  ASSERT_TRUE(show.Pack(kPlainProject));
+  ASSERT_TRUE(show.Start("/s"));
+  HWND saver = show.SaverWindow();
+  ASSERT_NE(saver, nullptr);
+  ASSERT_TRUE(WaitFor([&] { return !Transparent(saver); })) << show.Log();
+  Settle(kQuietMs);
+  // Each run showed its window and quit by itself; after the last one no
+  // player was started again.
+  const size_t runs = PlayerRestarts::kGiveUpQuickEnds;
+  EXPECT_EQ(show.Events("start").size(), runs) << show.Log();
+  EXPECT_EQ(show.Events("window").size(), runs) << show.Log();
+  EXPECT_EQ(show.Events("quit-timer").size(), runs) << show.Log();
+  const std::vector<std::string> cfgs = show.Events("cfg");
+  ASSERT_EQ(cfgs.size(), runs);
+  EXPECT_EQ(cfgs.back(), "SS_Mode=S&SS_Sound=0&SS_RunCount=" + std::to_string(runs));
+  for (DWORD pid : show.PlayerPids()) EXPECT_FALSE(ProcessAlive(pid)) << pid;
+
+  PostMessageA(saver, WM_KEYDOWN, 'A', kKeyData);
+  EXPECT_TRUE(show.WaitForEnd());
+  EXPECT_EQ(show.ExitCode(), 0u);
+  EXPECT_FALSE(wintest::Exists(show.DatPath()));
 }
 
 TEST(SaverShow, APlayerThatIgnoresCloseIsEndedAndRemoved) {

@@ -60,7 +60,7 @@ TEST(SettingsTest, WritesSoundAsDecimalText) {
   ASSERT_TRUE(wintest::WriteFileText(ini, "[Photo]\r\nFile=keep.bmp\r\n"));
   zyPak pak;
   pak.m_Sound = kSoundNever;
-  WriteUserSettings(pak, ini.c_str());
+  EXPECT_TRUE(WriteUserSettings(pak, ini.c_str()));
   char text[32];
   GetPrivateProfileStringA("Screensaver", "Sound", "", text, sizeof text, ini.c_str());
   EXPECT_STREQ(text, "2");
@@ -70,6 +70,17 @@ TEST(SettingsTest, WritesSoundAsDecimalText) {
   zyPak again;
   ReadUserSettings(again, ini.c_str());
   EXPECT_EQ(again.m_Sound, kSoundNever);
+}
+
+TEST(SettingsTest, AWriteThatFailsSaysSo) {
+  ScratchDir dir;
+  // A folder where the file would be: it cannot be written, root or not.
+  const std::string ini = dir / "Saver.ini";
+  ASSERT_TRUE(CreateDirectoryA(ini.c_str(), nullptr));
+  zyPak pak;
+  pak.m_Sound = kSoundOnce;
+  EXPECT_FALSE(WriteUserSettings(pak, ini.c_str()));
+  EXPECT_FALSE(WriteUserSettings(pak, (dir / "missing\\Saver.ini").c_str()));
 }
 
 TEST(SettingsTest, KeyCodesThroughTheProfileFile) {

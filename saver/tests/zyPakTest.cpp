@@ -163,6 +163,32 @@ TEST_F(PakTest, PictureDirectoryWinsWhenItExists) {
   EXPECT_FALSE(wintest::Exists(tempDir + "\\Saver.dat"));
 }
 
+// A picture directory that does not take the player's file (here its name
+// is taken by a folder, which no one can write over, root included, as with
+// a read-only folder): the player goes to the temporary directory, and the
+// pak says so for the picture movie to follow it.
+TEST_F(PakTest, APictureDirectoryThatRefusesThePlayerFallsBackToTemporary) {
+  Module m;
+  WriteModule(m.Build());
+  WriteSettings("[Photo]\r\nFile=" + pictureDir + "\\beach.jpg\r\n");
+  ASSERT_TRUE(CreateDirectoryA((pictureDir + "\\Saver.dat").c_str(), nullptr));
+  zyPak pak;
+  ASSERT_EQ(pak.Load(modulePath.c_str(), 1), 1);
+  EXPECT_EQ(pak.m_ExtractDir, tempDir);
+  EXPECT_EQ(pak.m_PlayerPath, tempDir + "\\Saver.dat");
+  EXPECT_EQ(pak.m_bPictureDirRefused, 1u);
+  EXPECT_EQ(pak.m_bExtracted, 1u);
+  Bytes extracted;
+  EXPECT_TRUE(wintest::ReadFileBytes(tempDir + "\\Saver.dat", extracted) && extracted == m.player);
+
+  // Where the picture's directory takes it, nothing is refused.
+  ASSERT_TRUE(RemoveDirectoryA((pictureDir + "\\Saver.dat").c_str()));
+  zyPak again;
+  ASSERT_EQ(again.Load(modulePath.c_str(), 1), 1);
+  EXPECT_EQ(again.m_ExtractDir, pictureDir);
+  EXPECT_EQ(again.m_bPictureDirRefused, 0u);
+}
+
 TEST_F(PakTest, MissingPictureDirectoryFallsBackToTemporary) {
   Module m;
   WriteModule(m.Build());
