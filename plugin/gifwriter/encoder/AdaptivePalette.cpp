@@ -36,6 +36,9 @@ bool AdaptivePalette::Start() {
   else
     std::memset(m_Boxes, 0, kBoxCount * sizeof(Box));
   m_Pixels = 0;
+  std::memset(m_OwnSlots, 0, sizeof m_OwnSlots);
+  m_OwnCount = 0;
+  m_bOwnOverflow = false;
   return m_Boxes != nullptr;
 }
 
@@ -50,11 +53,32 @@ void AdaptivePalette::AddRow(const uint8_t* p, PixelKind kind, uint32_t width, b
     box.green += p[1];
     box.blue += p[2];
     ++m_Pixels;
+    if (!m_bOwnOverflow) AddOwn(p[0] | p[1] << 8 | uint32_t(p[2]) << 16);
   }
+}
+
+void AdaptivePalette::AddOwn(uint32_t colour) {
+  uint32_t i = (colour * 2654435761u) >> 22;
+  for (; m_OwnSlots[i] != 0; i = (i + 1) & (kOwnSlots - 1)) {
+    if (m_OwnSlots[i] == colour + 1) return;
+  }
+  if (m_OwnCount == kPaletteCapacity) {
+    m_bOwnOverflow = true;
+    return;
+  }
+  m_OwnSlots[i] = colour + 1;
+  m_Own[m_OwnCount++] = colour;
 }
 
 int AdaptivePalette::Build(int colours, PaletteEntry* entries) const {
   if (m_Boxes == nullptr || colours < 1 || colours > 256) return -1;
+  if (!m_bOwnOverflow && m_OwnCount <= uint32_t(colours)) {
+    for (uint32_t i = 0; i < m_OwnCount; ++i) {
+      const uint32_t c = m_Own[i];
+      entries[i] = MakeEntry(uint8_t(c), uint8_t(c >> 8), uint8_t(c >> 16));
+    }
+    return int(m_OwnCount);
+  }
   // The cube's counts are 32-bit: a picture of more pixels than 2^31 has its
   // weights scaled down, keeping every box that has pixels.
   int scale = 0;

@@ -32,8 +32,11 @@ class AdaptivePalette {
   // Counts `width` pixels of kind kRgb24 or kRgba32. With skipClear, pixels
   // of alpha 0 (32-bit only) are left out: they will be transparent.
   void AddRow(const uint8_t* pixels, PixelKind kind, uint32_t width, bool skipClear);
-  // Writes at most `colours` (1 to 256) entries, the cube's palette in its
-  // assignment order, into entries; returns how many, or -1 without memory.
+  // Writes at most `colours` (1 to 256) entries into entries and returns
+  // how many, or -1 without memory: the picture's own colours in the order
+  // they came when they are no more (the gathering pass can overflow on
+  // fewer, as it keeps white and black), else the cube's palette in its
+  // assignment order.
   int Build(int colours, PaletteEntry* entries) const;
 
  private:
@@ -41,8 +44,17 @@ class AdaptivePalette {
     uint64_t count;
     uint64_t red, green, blue;  // sums of the box's colours
   };
+  void AddOwn(uint32_t colour);
+
   Box* m_Boxes = nullptr;  // 2^(3 kBoxBits), calloc'd
   uint64_t m_Pixels = 0;
+  // The picture's distinct colours while there are at most 256: open
+  // addressing over colour + 1 (0 = empty), and the colours in order.
+  static constexpr uint32_t kOwnSlots = 1024;
+  uint32_t m_OwnSlots[kOwnSlots] = {};
+  uint32_t m_Own[kPaletteCapacity] = {};
+  uint32_t m_OwnCount = 0;
+  bool m_bOwnOverflow = false;
 };
 
 // Error diffusion onto an adaptive palette: each pixel's colour error is

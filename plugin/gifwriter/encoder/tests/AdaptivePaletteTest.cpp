@@ -139,6 +139,27 @@ TEST(AdaptivePalette, OverflowTakesTheCubesPaletteAndMapsToItsNearestEntries) {
   }
 }
 
+// 256 colours, neither white nor black among them: the gathering pass, which
+// keeps both, overflows, and the adaptive palette is the picture's own
+// colours, so the picture is written losslessly, with dither or without.
+TEST(AdaptivePalette, PictureOf256ColoursOverflowingTheGatheringKeepsThemExactly) {
+  Bytes px;
+  for (int i = 0; i < 256; ++i) px.insert(px.end(), {uint8_t(i), uint8_t(255 - i), 77});
+  for (bool dither : {false, true}) {
+    Env env;
+    env.encoder.options.adaptivePalette = true;
+    env.encoder.options.dither = dither;
+    ASSERT_EQ(giftest::Export(env.encoder, env.sink, Describe(32, 8, 0), px).First(), 0u);
+    EXPECT_TRUE(env.encoder.Overflowed());
+    const gif::PaletteSpec& p = env.module.currentPalette;
+    ASSERT_EQ(p.size, 256u);
+    for (uint32_t i = 0; i < 256; ++i) EXPECT_EQ(Rgb(p.entries[i]), i << 16 | (255 - i) << 8 | 77);
+    const giftest::DecodedGif g = giftest::ReadGif(env.sink.bytes);
+    ASSERT_TRUE(g.ok) << g.error;
+    for (int i = 0; i < 256; ++i) ASSERT_EQ(g.images[0].indices[i], i) << dither;
+  }
+}
+
 // A 32-bit photo-like picture with a clear square, or a 24-bit one.
 Bytes PictureWithClearSquare(int w, int h, int bpp) {
   Bytes px = giftest::PhotoLike(w, h, bpp, 5);
