@@ -233,6 +233,9 @@ Status GifEncoder::EndGathering() {
     working.entries[k - 1] = black;
     m_bNoDitherNext = true;
   }
+  // The colour counts (some 8 MB) are not kept from one export to the next.
+  m_Adaptive.reset();
+  m_bCountColours = false;
   m_Module->currentPalette = working;
   return kOk;
 }
