@@ -54,6 +54,7 @@ bench: setup
 	@scripts/bench-pictures
 	@scripts/bench-gifencoder
 	@scripts/bench-reduce
+	@scripts/bench-gif-quality
 
 # Bounded fuzzing runs of the parsers, the encoder and colour reduction (libFuzzer, clang).
 fuzz: setup

@@ -38,13 +38,16 @@ const toolcli::Help kGifExportHelp = {
     "                  make alpha-0 pixels of 32-bit input transparent; with an INDEX the\n"
     "                  host also names that palette index as the transparent one\n"
     "  --dither        dither the picture to the palette\n"
+    "  --adaptive      when the picture has more colours than the exact palette can hold\n"
+    "                  (more than 256), build a palette for it instead of using the web\n"
+    "                  palette\n"
     "  --palette=NAME|FILE\n"
     "                  exact (default), web, 64, 32, 16, mac, windows, 3-3-2; any other\n"
     "                  value is a palette file (BMP, GIF or ACT) read by the host's\n"
     "                  palette readers\n"
     "  --options=OPTIONS.txt\n"
     "                  the options saved by vrixhost gif-options, instead of --interlace,\n"
-    "                  --transparent, --dither and --palette\n"
+    "                  --transparent, --dither, --adaptive and --palette\n"
     "  --animate       start an animated GIF\n"
     "  --append        add a frame to an animated GIF\n"
     "  --fps=N         frames a second of the animation, 1 to 1000 (default 5)\n"
@@ -102,6 +105,9 @@ bool PutDialogOptions(HostDictionary* d, const GifExportRequest& r, std::string*
   } else if (r.hasTransparentIndex) {
     d->SetInt(gif::kKeyTransparentIndex, r.transparentIndex);
   }
+  // Put only when asked for, as the dialog does: without --adaptive the
+  // dictionary is the one it always was.
+  if (r.adaptivePalette) d->SetBool(gif::kKeyAdaptivePalette, true);
   return true;
 }
 

@@ -48,6 +48,9 @@ bool ParseGifExportArgs(int argc, char** argv, GifExportRequest* r, std::string*
     } else if (std::strcmp(a, "--dither") == 0) {
       r->dither = true;
       dialogOption = true;
+    } else if (std::strcmp(a, "--adaptive") == 0) {
+      r->adaptivePalette = true;
+      dialogOption = true;
     } else if (std::strcmp(a, "--transparent") == 0) {
       r->transparent = true;
       dialogOption = true;
@@ -113,8 +116,8 @@ bool ParseGifExportArgs(int argc, char** argv, GifExportRequest* r, std::string*
   }
   if (dialogOption && !r->optionsFile.empty()) {
     *error =
-        "--options holds what --interlace, --transparent, --dither and --palette would set; "
-        "give either";
+        "--options holds what --interlace, --transparent, --dither, --adaptive and --palette "
+        "would set; give either";
     return false;
   }
   if (fileCount != 2) {

@@ -19,6 +19,8 @@ struct GifExportRequest {
   bool hasTransparentIndex = false;  // the host flags this index in the image
   int32_t transparentIndex = 0;
   bool dither = false;
+  // Build a palette for a picture the exact palette cannot hold.
+  bool adaptivePalette = false;
   int32_t paletteChoice = 0;  // 0 exact, 1-7 built-in, kFirstPaletteFileChoice a file
   std::string paletteFile;    // read through the stand-in's palette readers
   std::string optionsFile;    // options saved by vrixhost gif-options

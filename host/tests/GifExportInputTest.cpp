@@ -170,6 +170,10 @@ TEST(GifExportArgs, OptionsTable) {
   EXPECT_EQ(r.paletteChoice, 0);
   EXPECT_FALSE(r.animation);
   EXPECT_EQ(r.framesPerSecond, 5);
+  EXPECT_FALSE(r.adaptivePalette);
+  ASSERT_TRUE(Parse({"--adaptive", "--dither", "in.bmp", "out.gif"}, &r, &error)) << error;
+  EXPECT_TRUE(r.adaptivePalette && r.dither);
+  EXPECT_EQ(r.paletteChoice, 0);
 
   ASSERT_TRUE(Parse({"--interlace", "--dither", "--transparent=12", "--palette=3-3-2", "--append",
                      "--fps=30", "--x=4", "--y=5", "a.ppm", "b.gif"},
@@ -210,6 +214,7 @@ TEST(GifExportArgs, OptionsTable) {
       {"--options=o.txt", "--dither", "a", "b"},
       {"--transparent=3", "--options=o.txt", "a", "b"},
       {"--options=o.txt", "--palette=web", "a", "b"},
+      {"--options=o.txt", "--adaptive", "a", "b"},
       {"--fps=0", "a", "b"},
       {"--transparent=256", "a", "b"},
       {"--x=-1", "a", "b"},

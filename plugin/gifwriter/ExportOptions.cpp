@@ -17,6 +17,7 @@ const char kKeyInitialFrame[] = "PixelFormat_InitialFrame";
 const char kKeyFramesPerSecond[] = "PixelFormat_FPS";
 const char kKeyXOffset[] = "PixelFormat_XOffset";
 const char kKeyYOffset[] = "PixelFormat_YOffset";
+const char kKeyAdaptivePalette[] = "PixelFormatRegKey_AdaptivePalette";
 
 namespace {
 
@@ -60,6 +61,7 @@ void InitExportSettings(ExportSettings* settings) {
   settings->options.framesPerSecond = 5;
   settings->options.xOffset = 0;
   settings->options.yOffset = 0;
+  settings->options.adaptivePalette = false;
   settings->currentTransparentIndex = 32;
 }
 
@@ -97,6 +99,7 @@ VxStatus ReadOptions(ExportSettings* settings, VxDictionary* d) {
   if (o.framesPerSecond < 1) o.framesPerSecond = 1;
   o.xOffset = GetInt(d, kKeyXOffset, 0);
   o.yOffset = GetInt(d, kKeyYOffset, 0);
+  o.adaptivePalette = GetBool(d, kKeyAdaptivePalette, false);
   return VX_OK;
 }
 
@@ -150,6 +153,10 @@ VxStatus WriteDialogOptions(const ExportSettings& settings, VxDictionary* d) {
       status = d->ops->Put(d, VX_DICT_BYTES, settings.working.entries, size * 8, kKeyPalette);
   }
   if (status == VX_OK) status = PutInt(d, kKeyTransparentIndex, settings.working.transparentIndex);
+  uint8_t held = 0;
+  if (status == VX_OK &&
+      (o.adaptivePalette || d->ops->Get(d, VX_DICT_BOOL, &held, 1, kKeyAdaptivePalette) == VX_OK))
+    status = PutBool(d, kKeyAdaptivePalette, o.adaptivePalette);
   return status;
 }
 

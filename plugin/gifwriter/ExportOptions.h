@@ -25,6 +25,9 @@ extern const char kKeyInitialFrame[];      // "PixelFormat_InitialFrame", bool
 extern const char kKeyFramesPerSecond[];   // "PixelFormat_FPS", i32
 extern const char kKeyXOffset[];           // "PixelFormat_XOffset", i32
 extern const char kKeyYOffset[];           // "PixelFormat_YOffset", i32
+// Not one of the host's described keys: the opt-in adaptive palette. A
+// dictionary without it reads as off.
+extern const char kKeyAdaptivePalette[];  // "PixelFormatRegKey_AdaptivePalette", bool
 
 // What the GIF writer's instance keeps of the options.
 struct ExportSettings {
@@ -57,7 +60,9 @@ VxStatus WriteDefaults(VxDictionary* dictionary);
 
 // After the options dialog: interlaced, transparent, dither, palette choice;
 // when the choice is not 0 the palette size and size * 8 bytes of entries;
-// finally the transparent index. The first failing put ends it.
+// then the transparent index; last the adaptive palette, only when it is on
+// or the dictionary already holds it, so a dictionary of a user who never
+// turned it on gets no key it did not have. The first failing put ends it.
 VxStatus WriteDialogOptions(const ExportSettings& settings, VxDictionary* dictionary);
 
 // Puts the file-format description and the export-options entries into the

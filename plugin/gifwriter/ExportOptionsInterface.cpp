@@ -63,6 +63,7 @@ VxStatus VXAPI RunOptionsDialog(VxExportOptions* self, void* parent, VxDictionar
   state.interlaced = options.interlaced;
   state.transparent = options.transparent;
   state.dither = options.dither;
+  state.adaptivePalette = options.adaptivePalette;
   // The dialog edits the working palette (and its transparent index).
   gif::PaletteSpec& palette = GifDialogPalette();
   palette = instance->settings.working;
@@ -83,6 +84,7 @@ VxStatus VXAPI RunOptionsDialog(VxExportOptions* self, void* parent, VxDictionar
   options.interlaced = state.interlaced;
   options.transparent = state.transparent;
   options.dither = state.dither;
+  options.adaptivePalette = state.adaptivePalette;
   options.paletteChoice = state.choice;
   instance->settings.working = palette;
   instance->settings.working.transparent = state.transparent ? 1 : 0;

@@ -305,6 +305,7 @@ void OnInitDialog(HWND dialog) {
   CheckDlgButton(dialog, kIdInterlaced, s.interlaced ? BST_CHECKED : BST_UNCHECKED);
   CheckDlgButton(dialog, kIdTransparent, s.transparent ? BST_CHECKED : BST_UNCHECKED);
   CheckDlgButton(dialog, kIdDither, s.dither ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(dialog, kIdAdaptivePalette, s.adaptivePalette ? BST_CHECKED : BST_UNCHECKED);
   s.transparencyBit = s.transparent;
 
   HWND combo = GetDlgItem(dialog, kIdPaletteCombo);
@@ -360,6 +361,7 @@ INT_PTR HandleGifOptionsMessage(HWND dialog, UINT message, WPARAM wParam) {
           s.interlaced = IsDlgButtonChecked(dialog, kIdInterlaced) == BST_CHECKED;
           s.transparent = IsDlgButtonChecked(dialog, kIdTransparent) == BST_CHECKED;
           s.dither = IsDlgButtonChecked(dialog, kIdDither) == BST_CHECKED;
+          s.adaptivePalette = IsDlgButtonChecked(dialog, kIdAdaptivePalette) == BST_CHECKED;
           s.choice = static_cast<int32_t>(
               SendDlgItemMessageA(dialog, kIdPaletteCombo, CB_GETCURSEL, 0, 0));
           EndDialog(dialog, 0);

@@ -20,6 +20,7 @@ enum : int {
   kIdPaletteDisplay = 1011,
   kIdIndexEdit = 1012,
   kIdIndexLabel = 1013,
+  kIdAdaptivePalette = 1014,  // not a described control: the opt-in adaptive palette
   kGifOptionsDialog = 102,
 };
 
@@ -27,6 +28,7 @@ struct GifDialogState {
   bool interlaced = false;
   bool transparent = false;
   bool dither = false;
+  bool adaptivePalette = false;
   int32_t choice = 0;
   bool transparencyBit = false;           // how the display draws
   std::vector<std::string> paletteFiles;  // full paths, combo entries 8 onwards

@@ -23,6 +23,21 @@ uint32_t BytesPerPixel(PixelKind kind) {
   return 1;
 }
 
+// The entry the writing pass will make transparent, or -1 when it will
+// write no transparency: the host's index when it names one, else entry 2
+// for 32-bit pictures (where the gathering pass keeps its white).
+int AdaptiveTransparentIndex(const EncoderOptions& options, const ImageDescription& image) {
+  if (!options.transparent) return -1;
+  int t = -1;
+  if (image.hasTransparentIndex) {
+    t = image.transparentIndex;
+  } else if (image.kind == static_cast<int32_t>(PixelKind::kRgba32)) {
+    t = 2;
+  }
+  if (t > 255) t = 255;  // the writing pass holds it below the palette size
+  return t;
+}
+
 inline uint32_t Hash(uint32_t color) {
   return (color * 2654435761u) >> 22;
 }
@@ -58,6 +73,8 @@ Status GifEncoder::BeginImage(const ImageDescription& image) {
     // The gathering pass's verdict holds for the writing pass that follows it.
     m_bDitherOff = m_bNoDitherNext;
     m_bNoDitherNext = false;
+    m_bAdaptiveNow = m_bAdaptiveNext;
+    m_bAdaptiveNext = false;
   }
   if (image.kind < 0 || image.kind > 2) return Fail(kBadArgument);
   // Empty images and sides a GIF cannot record are refused.
@@ -98,7 +115,11 @@ Status GifEncoder::ReceiveRow(uint32_t row, const uint8_t* pixels) {
     // The cache grows as colours arrive; the host's call must not see an
     // exception, so memory it cannot get fails the image like the pools do.
     try {
-      MapRow(pixels, m_Kind, m_Width, dst, m_Map, *m_Cache, m_Module->noise);
+      if (m_bDiffuse) {
+        m_Diffusion->MapRow(pixels, m_Kind, dst, m_Map, *m_Cache);
+      } else {
+        MapRow(pixels, m_Kind, m_Width, dst, m_Map, *m_Cache, m_Module->noise);
+      }
     } catch (const std::bad_alloc&) {
       return Fail(kOutOfMemory);
     }
@@ -113,9 +134,9 @@ Status GifEncoder::EndImage() {
   if (m_Status != kOk) return m_Status;
   if (!m_bBegun) return Fail(kBadArgument);
   if (m_bGathering) {
-    EndGathering();
     m_bBegun = false;
-    return kOk;
+    const Status status = EndGathering();
+    return status == kOk ? kOk : Fail(status);
   }
   // Rows the host never sent are written as index 0, so the image data
   // always holds width x height pixels and no stale memory.
@@ -167,10 +188,19 @@ Status GifEncoder::BeginGathering(const ImageDescription& image) {
   // Only the first match counts, so the reserved white needs no slot.
   AddGathered(0xFFFFFF, 0);
   AddGathered(0x000000, 1);
+  m_bCountColours = false;
+  m_bAdaptiveNext = false;
+  if (options.adaptivePalette && m_Kind != PixelKind::kIndexed8) {
+    if (!m_Adaptive) m_Adaptive.reset(new (std::nothrow) AdaptivePalette());
+    if (!m_Adaptive || !m_Adaptive->Start()) return kOutOfMemory;
+    m_bCountColours = true;
+    m_AdaptiveTransparent = AdaptiveTransparentIndex(options, image);
+  }
   return kOk;
 }
 
 void GifEncoder::GatherRow(const uint8_t* pixels) {
+  if (m_bCountColours) m_Adaptive->AddRow(pixels, m_Kind, m_Width, m_AdaptiveTransparent >= 0);
   if (m_bOverflowed || m_Kind == PixelKind::kIndexed8) return;
   const uint32_t step = BytesPerPixel(m_Kind);
   bool overflow = false;
@@ -191,8 +221,11 @@ void GifEncoder::GatherRow(const uint8_t* pixels) {
   }
 }
 
-void GifEncoder::EndGathering() {
-  if (!m_bOverflowed) {
+Status GifEncoder::EndGathering() {
+  if (m_bOverflowed && m_bCountColours) {
+    const Status status = UseAdaptivePalette();
+    if (status != kOk) return status;
+  } else if (!m_bOverflowed) {
     const uint32_t t = static_cast<uint32_t>(working.transparentIndex);
     const uint32_t k = t + 1 > working.size ? t + 1 : working.size;
     const PaletteEntry black = working.entries[1];
@@ -200,7 +233,45 @@ void GifEncoder::EndGathering() {
     working.entries[k - 1] = black;
     m_bNoDitherNext = true;
   }
+  // The colour counts (some 8 MB) are not kept from one export to the next.
+  m_Adaptive.reset();
+  m_bCountColours = false;
   m_Module->currentPalette = working;
+  return kOk;
+}
+
+// The cube's palette in place of the web one: 256 colours, or 255 around
+// the entry kept for transparency. That entry sits where the writing pass
+// looks for it (the host's index, else entry 2 as the gathering pass keeps
+// it for 32-bit pictures) and is white, as the gathered palette's is. The
+// dither option keeps its meaning: the writing pass dithers when it is on.
+Status GifEncoder::UseAdaptivePalette() {
+  const int t = m_AdaptiveTransparent;
+  PaletteEntry colours[kPaletteCapacity];
+  int count = m_Adaptive->Build(t >= 0 ? 255 : 256, colours);
+  if (count < 0) return kOutOfMemory;
+  if (count == 0) {  // every pixel was transparent
+    colours[0] = MakeEntry(0, 0, 0);
+    count = 1;
+  }
+  PaletteSpec p = MakeExplicitPalette();
+  int size = count + (t >= 0 ? 1 : 0);
+  if (t >= size) size = t + 1;
+  // Should the cube give fewer colours than the index needs, the entries up
+  // to it repeat the first colour, which the mapping never prefers.
+  for (int i = 0, next = 0; i < size; ++i) {
+    if (i == t) {
+      p.entries[i] = MakeEntry(255, 255, 255);
+    } else {
+      p.entries[i] = colours[next < count ? next++ : 0];
+    }
+  }
+  p.size = static_cast<uint32_t>(size);
+  p.transparentIndex = static_cast<int16_t>(t >= 0 ? t : m_Kind == PixelKind::kRgba32 ? 2 : 0);
+  p.transparent = t >= 0 ? 1 : 0;
+  working = p;
+  m_bAdaptiveNext = true;
+  return kOk;
 }
 
 // --- writing pass ----------------------------------------------------------
@@ -260,6 +331,11 @@ Status GifEncoder::BeginWriting(const ImageDescription& image) {
   m_Map.transparent = transparent;
   m_Map.transparentIndex = static_cast<uint8_t>(t);
   m_Map.dither = dither;
+  m_bDiffuse = dither && m_bAdaptiveNow && !indexed;
+  if (m_bDiffuse) {
+    if (!m_Diffusion) m_Diffusion.reset(new (std::nothrow) ErrorDiffusion());
+    if (!m_Diffusion || !m_Diffusion->Start(m_Width)) return kOutOfMemory;
+  }
 
   WriterOptions wo{};
   wo.interlaced = options.interlaced;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "plugin/gifwriter/encoder/AdaptivePalette.h"
 #include "plugin/gifwriter/encoder/ByteSink.h"
 #include "plugin/gifwriter/encoder/ColorMapper.h"
 #include "plugin/gifwriter/encoder/EncoderContext.h"
@@ -27,6 +28,9 @@ struct EncoderOptions {
   int32_t framesPerSecond = 5;
   int32_t xOffset = 0;
   int32_t yOffset = 0;
+  // When the exact palette overflows, build a palette for the picture (the
+  // octree colour cube) instead of writing it with the web palette.
+  bool adaptivePalette = false;
 };
 
 // What the host says about the image it pushes.
@@ -76,7 +80,8 @@ class GifEncoder {
  private:
   Status BeginGathering(const ImageDescription& image);
   void GatherRow(const uint8_t* pixels);
-  void EndGathering();
+  Status EndGathering();
+  Status UseAdaptivePalette();
   Status BeginWriting(const ImageDescription& image);
   Status Fail(Status status);
   void Release();
@@ -100,6 +105,17 @@ class GifEncoder {
   EncoderContext m_Context{};
   GifFrameWriter* m_Writer = nullptr;  // in the context's pool
   std::unique_ptr<ColorMapCache> m_Cache;
+  // The adaptive palette's counts while gathering with the option on, and
+  // the entry it keeps free for transparency (-1: none).
+  std::unique_ptr<AdaptivePalette> m_Adaptive;
+  bool m_bCountColours = false;
+  int m_AdaptiveTransparent = -1;
+  bool m_bAdaptiveNext = false;  // the gathering pass made an adaptive palette
+  bool m_bAdaptiveNow = false;   // ... for this writing pass
+  // With the dither option on, an adaptive palette is dithered by error
+  // diffusion instead of the noise dither.
+  std::unique_ptr<ErrorDiffusion> m_Diffusion;
+  bool m_bDiffuse = false;
   // Colours gathered so far: open addressing, colour + 1 (0 = empty) and index.
   static constexpr int kGatherSlots = 1024;
   uint32_t m_GatherColor[kGatherSlots];

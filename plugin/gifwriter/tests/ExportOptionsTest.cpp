@@ -65,6 +65,31 @@ TEST(ReadOptions, EmptyDictionaryGivesTheDefaults) {
   EXPECT_EQ(32, s.currentTransparentIndex);
 }
 
+// The adaptive palette's key is not one of the host's: a dictionary without
+// it (every dictionary written before it existed) reads as off.
+TEST(ReadOptions, AdaptivePaletteIsOffUnlessItsKeySaysOn) {
+  const struct {
+    const char* name;
+    int type;  // 0 absent, 6 bool, 3 int
+    bool value;
+    bool expected;
+  } cases[] = {
+      {"absent", 0, false, false},
+      {"stored on", 6, true, true},
+      {"stored off", 6, false, false},
+      {"of another type", 3, true, false},
+  };
+  for (const auto& c : cases) {
+    gif::ExportSettings s = Fresh();
+    s.options.adaptivePalette = !c.expected;
+    Dict d;
+    if (c.type == 6) d->SetBool("PixelFormatRegKey_AdaptivePalette", c.value);
+    if (c.type == 3) d->SetInt("PixelFormatRegKey_AdaptivePalette", c.value);
+    EXPECT_EQ(VX_OK, gif::ReadOptions(&s, d.d));
+    EXPECT_EQ(c.expected, s.options.adaptivePalette) << c.name;
+  }
+}
+
 TEST(ReadOptions, NullDictionaryIsBadArgument) {
   gif::ExportSettings s = Fresh();
   EXPECT_EQ(VX_E_INVALIDARG, gif::ReadOptions(&s, nullptr));
@@ -240,6 +265,32 @@ TEST(WriteDialogOptions, ExactPaletteWritesOnlyTheTransparentIndexOfThePalette) 
       Keys(d.d));
   ExpectInt(d.d, "PixelFormatRegKey_OverridePalette", 0);
   ExpectInt(d.d, "PixelFormatRegKey_TransparentIndex", 9);
+}
+
+// The dialog puts the adaptive palette last, and only when it is on or the
+// dictionary already held it: a user who never turned it on gets no new key.
+TEST(WriteDialogOptions, AdaptivePaletteOnlyWhenOnOrAlreadyHeld) {
+  const struct {
+    const char* name;
+    bool on;
+    bool held;
+  } cases[] = {{"on", true, false},
+               {"on, held", true, true},
+               {"off, held", false, true},
+               {"off", false, false}};
+  for (const auto& c : cases) {
+    gif::ExportSettings s = Fresh();
+    s.options.adaptivePalette = c.on;
+    Dict d;
+    if (c.held) d->SetBool("PixelFormatRegKey_AdaptivePalette", !c.on);
+    EXPECT_EQ(VX_OK, gif::WriteDialogOptions(s, d.d));
+    std::vector<std::string> keys = {
+        "PixelFormat_Interlaced", "PixelFormatRegKey_Transparent", "PixelFormatRegKey_Dither",
+        "PixelFormatRegKey_OverridePalette", "PixelFormatRegKey_TransparentIndex"};
+    if (c.on || c.held) keys.push_back("PixelFormatRegKey_AdaptivePalette");
+    EXPECT_EQ(keys, Keys(d.d)) << c.name;
+    if (c.on || c.held) ExpectBool(d.d, "PixelFormatRegKey_AdaptivePalette", c.on);
+  }
 }
 
 TEST(WriteDialogOptions, BuiltInPaletteWritesSizeAndEntriesThenIndex) {

@@ -173,6 +173,34 @@ TEST_F(GifOptionsDialog, StoredPaletteFileChoiceStartsOnWeb) {
   d->ops->Release(d);
 }
 
+// Check box 1014 starts from the adaptive palette's key as the host's
+// dictionary holds it, and OK stores what it shows; reading that dictionary
+// for the next dialog brings it back.
+TEST_F(GifOptionsDialog, AdaptivePaletteBoxStoresAndRestoresItsKey) {
+  HostDictionary* d = HostDictionary::Create();
+  d->SetInt("PixelFormatRegKey_OverridePalette", 0);
+  VxDictionary* dictionary = d;
+  std::vector<bool> shown;
+  std::string text;
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    ASSERT_EQ(VX_OK, options_->ops->ReadOptions(options_, d));
+    EXPECT_EQ(VX_OK, Run(&dictionary, [&](HWND dialog) {
+                shown.push_back(IsDlgButtonChecked(dialog, 1014) == BST_CHECKED);
+                text = Text(GetDlgItem(dialog, 1014));
+                SendDlgItemMessageA(dialog, 1014, BM_CLICK, 0, 0);
+                PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+              }));
+    EXPECT_EQ(round == 0, State()->settings.options.adaptivePalette);
+    ASSERT_TRUE(d->Has("PixelFormatRegKey_AdaptivePalette"));
+    EXPECT_EQ(std::vector<uint8_t>{round == 0 ? uint8_t(1) : uint8_t(0)},
+              d->Find("PixelFormatRegKey_AdaptivePalette")->bytes);
+  }
+  EXPECT_EQ((std::vector<bool>{false, true}), shown);  // absent reads as off, then on
+  EXPECT_EQ("Adaptive Palette", text);
+  d->ops->Release(d);
+}
+
 TEST_F(GifOptionsDialog, EnablingRuleFollowsTransparencyAndPalette) {
   State()->settings.options.transparent = true;
   HostDictionary* d = HostDictionary::Create();
@@ -530,6 +558,74 @@ namespace {
 
 // Every shipped language has dialog 102 and both string blocks (1008-1023
 // and 1024-1039); the English strings read as the dialog shows them.
+// The controls of one dialog template (DIALOG, not DIALOGEX): id, class
+// ordinal (0 for a named class), style and rectangle in dialog units.
+struct TemplateItem {
+  int id;
+  int classOrdinal;
+  DWORD style;
+  RECT rect;
+};
+
+const WORD* SkipNameOrOrdinal(const WORD* p) {
+  if (*p == 0xFFFF) return p + 2;
+  while (*p) ++p;
+  return p + 1;
+}
+
+std::vector<TemplateItem> TemplateItems(const void* resource) {
+  const DLGTEMPLATE* t = static_cast<const DLGTEMPLATE*>(resource);
+  const WORD* p = reinterpret_cast<const WORD*>(reinterpret_cast<const BYTE*>(t) + 18);
+  p = SkipNameOrOrdinal(p);  // menu
+  p = SkipNameOrOrdinal(p);  // class
+  p = SkipNameOrOrdinal(p);  // caption
+  if (t->style & DS_SETFONT) p = SkipNameOrOrdinal(p + 1);
+  std::vector<TemplateItem> items;
+  for (WORD i = 0; i < t->cdit; ++i) {
+    const uintptr_t at = (reinterpret_cast<uintptr_t>(p) + 3) & ~uintptr_t(3);
+    const DLGITEMTEMPLATE* item = reinterpret_cast<const DLGITEMTEMPLATE*>(at);
+    p = reinterpret_cast<const WORD*>(at + 18);
+    const int ordinal = *p == 0xFFFF ? p[1] : 0;
+    p = SkipNameOrOrdinal(p);  // class
+    p = SkipNameOrOrdinal(p);  // text
+    p += 1 + (*p + 1) / 2;     // creation data
+    items.push_back({static_cast<short>(item->id), ordinal, item->style,
+                     RECT{item->x, item->y, item->x + item->cx, item->y + item->cy}});
+  }
+  return items;
+}
+
+// Check box 1014, the adaptive palette, is in every language's dialog: an
+// auto check box inside the dialog that overlaps no other control.
+TEST(GifOptionsResources, AdaptivePaletteBoxInEveryLanguageLaidOutWithTheOthers) {
+  HMODULE dll = LoadLibraryExA(PALVEX_PATH, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(nullptr, dll);
+  for (WORD language : {1028, 1031, 1033, 1034, 1036, 1040, 1041, 1053, 2058, 3082}) {
+    SCOPED_TRACE(language);
+    HRSRC found = FindResourceExA(dll, MAKEINTRESOURCEA(5), MAKEINTRESOURCEA(102), language);
+    ASSERT_NE(nullptr, found);
+    const DLGTEMPLATE* t = static_cast<const DLGTEMPLATE*>(LockResource(LoadResource(dll, found)));
+    const std::vector<TemplateItem> items = TemplateItems(t);
+    ASSERT_EQ(13u, items.size());
+    const TemplateItem* box = nullptr;
+    for (const TemplateItem& item : items)
+      if (item.id == 1014) box = &item;
+    ASSERT_NE(nullptr, box);
+    EXPECT_EQ(0x0080, box->classOrdinal);  // a button
+    EXPECT_EQ(DWORD(BS_AUTOCHECKBOX), box->style & 0x0F);
+    EXPECT_TRUE(box->style & WS_TABSTOP);
+    EXPECT_GE(box->rect.left, 0);
+    EXPECT_LE(box->rect.right, t->cx);
+    EXPECT_LE(box->rect.bottom, t->cy);
+    for (const TemplateItem& item : items) {
+      if (&item == box) continue;
+      RECT overlap;
+      EXPECT_FALSE(IntersectRect(&overlap, &item.rect, &box->rect)) << "control " << item.id;
+    }
+  }
+  FreeLibrary(dll);
+}
+
 TEST(GifOptionsResources, TenLanguagesAndTheEnglishTexts) {
   HMODULE dll = LoadLibraryExA(PALVEX_PATH, nullptr, LOAD_LIBRARY_AS_DATAFILE);
   ASSERT_NE(nullptr, dll);

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "plugin/gifwriter/encoder/GifEncoder.h"
@@ -236,6 +237,146 @@ TEST_F(Oracle, AnimationReadsAsLoopingFrames) {
   int descriptors = 0;
   for (size_t p = 0; (p = text.find("Image #", p)) != std::string::npos; ++p) ++descriptors;
   EXPECT_EQ(descriptors, 3) << text.substr(0, 400);
+}
+
+// Pillow's reading of every frame against the pictures the frames were
+// made of (raw R, G, B, A bytes, frame after frame): per frame the PSNR over
+// the opaque pixels and the number of clear pixels Pillow does not show as
+// clear.
+const char* kPsnrScript = R"(
+import math, sys
+from PIL import Image
+im = Image.open(sys.argv[1])
+w, h, frames = int(sys.argv[3]), int(sys.argv[4]), int(sys.argv[5])
+src = open(sys.argv[2], 'rb').read()
+for n in range(frames):
+    im.seek(n)
+    got = im.convert('RGBA').tobytes()
+    s = src[n * w * h * 4:(n + 1) * w * h * 4]
+    se, count, wrong = 0, 0, 0
+    for i in range(0, len(s), 4):
+        if s[i + 3] == 0:
+            wrong += got[i + 3] != 0
+            continue
+        count += 1
+        se += sum((s[i + k] - got[i + k]) ** 2 for k in range(3))
+    mse = se / (3 * count)
+    print('%d %.2f %d' % (n, 99.0 if mse == 0 else 10 * math.log10(255 ** 2 / mse), wrong))
+)";
+
+struct FramePsnr {
+  double psnr;
+  int wrongClear;
+};
+
+std::vector<FramePsnr> PillowPsnr(const std::string& dir, const Bytes& gif, const Bytes& rgba,
+                                  int w, int h, int frames) {
+  WriteFile(dir + "/psnr.py", Bytes(kPsnrScript, kPsnrScript + std::strlen(kPsnrScript)));
+  WriteFile(dir + "/frames.gif", gif);
+  WriteFile(dir + "/frames.rgba", rgba);
+  const std::string text = Capture("/usr/bin/python3 '" + dir + "/psnr.py' '" + dir +
+                                   "/frames.gif' '" + dir + "/frames.rgba' " + std::to_string(w) +
+                                   " " + std::to_string(h) + " " + std::to_string(frames));
+  std::vector<FramePsnr> out;
+  int n = 0, wrong = 0;
+  double psnr = 0;
+  for (size_t p = 0; p < text.size();) {
+    if (std::sscanf(text.c_str() + p, "%d %lf %d", &n, &psnr, &wrong) != 3) break;
+    out.push_back({psnr, wrong});
+    p = text.find('\n', p);
+    if (p == std::string::npos) break;
+    ++p;
+  }
+  return out;
+}
+
+Bytes WithAlpha(const Bytes& px, int bpp) {
+  if (bpp == 4) return px;
+  Bytes out;
+  for (size_t i = 0; i < px.size(); i += 3)
+    out.insert(out.end(), {px[i], px[i + 1], px[i + 2], 255});
+  return out;
+}
+
+// The adaptive palette read back by Pillow: close to the picture (well above
+// what the web palette gives it), clear pixels clear.
+TEST_F(Oracle, AdaptivePaletteReadsBackWithinAPsnrBound) {
+  for (int kind : {0, 1}) {
+    for (bool dither : {false, true}) {
+      SCOPED_TRACE(std::string(kind ? "32-bit" : "24-bit") + (dither ? ", dither" : ""));
+      const int w = 96, h = 64, bpp = kind ? 4 : 3;
+      Bytes px = giftest::PhotoLike(w, h, bpp, 9);
+      if (kind == 1) {
+        for (int y = 20; y < 30; ++y)
+          for (int x = 40; x < 70; ++x) px[(size_t(y) * w + x) * 4 + 3] = 0;
+      }
+      double psnr[2] = {};
+      for (bool adaptive : {false, true}) {
+        gif::EncoderModuleState module;
+        gif::PaletteSpec web = giftest::WebPalette();
+        gif::GifEncoder e(&module, &web);
+        e.options.adaptivePalette = adaptive;
+        e.options.dither = dither;
+        e.options.transparent = true;
+        gif::MemorySink sink;
+        ASSERT_EQ(giftest::Export(e, sink, giftest::Describe(w, h, kind), px).First(), 0u);
+        const std::vector<FramePsnr> got =
+            PillowPsnr(m_Dir, sink.bytes, WithAlpha(px, bpp), w, h, 1);
+        ASSERT_EQ(got.size(), 1u);
+        EXPECT_EQ(got[0].wrongClear, 0);
+        psnr[adaptive] = got[0].psnr;
+      }
+      EXPECT_GE(psnr[1], 32.0);
+      EXPECT_GE(psnr[1], psnr[0] + 4.0) << "web " << psnr[0] << ", adaptive " << psnr[1];
+    }
+  }
+}
+
+// Three frames of different colours: the first writes the global table,
+// each later one its own palette as a local table; Pillow reads every frame
+// back close to its picture.
+TEST_F(Oracle, AdaptiveAnimationWritesLocalTablesReadBackFrameByFrame) {
+  gif::EncoderModuleState module;
+  gif::PaletteSpec web = giftest::WebPalette();
+  gif::GifEncoder e(&module, &web);
+  e.options.animation = true;
+  e.options.adaptivePalette = true;
+  const int w = 64, h = 40;
+  Bytes file, sources;
+  std::vector<Bytes> tables;
+  for (int frame = 0; frame < 3; ++frame) {
+    e.options.initialFrame = frame == 0;
+    Bytes px = giftest::PhotoLike(w, h, 3, 20 + frame);
+    for (size_t i = 0; i < px.size(); i += 3) {
+      if (frame == 1) std::swap(px[i], px[i + 2]);  // blue where red was
+      if (frame == 2) px[i + 1] = uint8_t(255 - px[i + 1]);
+    }
+    gif::MemorySink sink;
+    ASSERT_EQ(giftest::Export(e, sink, giftest::Describe(w, h, 0), px).First(), 0u);
+    ASSERT_TRUE(e.Overflowed()) << frame;
+    if (!file.empty()) file.pop_back();  // over the previous trailer
+    file.insert(file.end(), sink.bytes.begin(), sink.bytes.end());
+    const Bytes rgba = WithAlpha(px, 3);
+    sources.insert(sources.end(), rgba.begin(), rgba.end());
+    Bytes table;
+    for (uint32_t i = 0; i < module.currentPalette.size; ++i) {
+      const gif::PaletteEntry& c = module.currentPalette.entries[i];
+      table.insert(table.end(), {uint8_t(c.red >> 8), uint8_t(c.green >> 8), uint8_t(c.blue >> 8)});
+    }
+    table.resize(768, 0);
+    tables.push_back(table);
+  }
+  const giftest::DecodedGif g = giftest::ReadGif(file);
+  ASSERT_TRUE(g.ok) << g.error;
+  ASSERT_EQ(g.images.size(), 3u);
+  EXPECT_EQ(g.globalTable, tables[0]);
+  EXPECT_TRUE(g.images[0].localTable.empty());
+  EXPECT_EQ(g.images[1].localTable, tables[1]);
+  EXPECT_EQ(g.images[2].localTable, tables[2]);
+  EXPECT_NE(tables[1], tables[2]);
+  const std::vector<FramePsnr> got = PillowPsnr(m_Dir, file, sources, w, h, 3);
+  ASSERT_EQ(got.size(), 3u);
+  for (int frame = 0; frame < 3; ++frame) EXPECT_GE(got[frame].psnr, 32.0) << frame;
 }
 
 }  // namespace

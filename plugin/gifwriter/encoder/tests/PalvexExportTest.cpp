@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -18,6 +20,7 @@
 #include "host/PluginModule.h"
 #include "plugin/gifwriter/ExportOptions.h"
 #include "plugin/gifwriter/Palettes.h"
+#include "plugin/gifwriter/encoder/tests/EncodeHelper.h"
 #include "plugin/gifwriter/encoder/tests/GifReader.h"
 #include "plugin/gifwriter/encoder/tests/TestPalettes.h"
 
@@ -189,6 +192,45 @@ TEST_F(PalvexExport, AnimationFramesAppendToOneFile) {
   EXPECT_TRUE(g.trailerLast);
 }
 
+// The adaptive palette's key through the plug-in: absent and off write the
+// same bytes as the encoder always did; on, only a picture that overflows the
+// exact palette changes, to a palette of its own.
+TEST_F(PalvexExport, AdaptivePaletteKeyActsOnlyWhenTheExactPaletteOverflows) {
+  for (bool photo : {false, true}) {
+    SCOPED_TRACE(photo ? "photo-like" : "letter F");
+    const Bytes px = photo ? giftest::PhotoLike(48, 32, 3, 4) : giftest::LetterF(48, 32, 3);
+    Bytes written[3];  // key absent, off, on
+    for (int k = 0; k < 3; ++k) {
+      if (k > 0) dictionary_->SetBool(gif::kKeyAdaptivePalette, k == 2);
+      HostImageSource* source = HostImageSource::Create(48, 32, VX_PIXEL_RGB24, px);
+      const std::string path = File("adaptive" + std::to_string(k) + ".gif");
+      ASSERT_EQ(ExportTo(path, source), VX_OK) << k;
+      source->ops->Release(source);
+      written[k] = ReadFile(path);
+    }
+    dictionary_->values.erase(gif::kKeyAdaptivePalette);
+    // What the encoder writes with its options at their defaults.
+    gif::EncoderModuleState module;
+    const gif::PaletteSpec web = giftest::WebPalette();
+    gif::GifEncoder e(&module, &web);
+    gif::MemorySink sink;
+    ASSERT_EQ(giftest::Export(e, sink, giftest::Describe(48, 32, 0), px).First(), 0u);
+    EXPECT_EQ(written[0], sink.bytes);
+    EXPECT_EQ(written[1], written[0]);
+    const giftest::DecodedGif g = giftest::ReadGif(written[2]);
+    ASSERT_TRUE(g.ok) << g.error;
+    if (!photo) {
+      EXPECT_EQ(written[2], written[0]);
+      continue;
+    }
+    EXPECT_NE(written[2], written[0]);
+    std::vector<uint32_t> colours = Colours(g, 0);
+    std::sort(colours.begin(), colours.end());
+    const size_t used = size_t(std::unique(colours.begin(), colours.end()) - colours.begin());
+    EXPECT_GT(used, 216u);  // more than the whole web palette has
+  }
+}
+
 TEST_F(PalvexExport, ExportToHostStreamLeavesItOpen) {
   const std::string path = File("stream.gif");
   HostFileStream* stream = HostFileStream::Create(path, 4096);
@@ -339,6 +381,36 @@ TEST(GifExportCommand, WritesAppendsAndNeverLeavesHalfFiles) {
   // Appending to something that is not an animation is refused.
   EXPECT_EQ(RunVrixhost("gif-export " + plugin + "--append \"" + bmp + "\" \"" + bmp + "\""), 1);
   for (const std::string& p : {bmp, gif, bad}) DeleteFileA(p.c_str());
+}
+
+// --adaptive puts the key: a picture of more than 256 colours gets a palette
+// of its own instead of the web palette.
+TEST(GifExportCommand, AdaptiveBuildsAPaletteForAPhoto) {
+  const Bytes px = giftest::PhotoLike(40, 30, 3, 6);
+  const std::string bmp = TempPath("photo.bmp"), web = TempPath("web.gif");
+  const std::string adaptive = TempPath("adaptive.gif");
+  WriteFile(bmp, Bmp24(40, 30, px));
+  const std::string plugin = std::string("--plugin=\"") + PALVEX_PATH + "\" ";
+  ASSERT_EQ(RunVrixhost("gif-export " + plugin + "\"" + bmp + "\" \"" + web + "\""), 0);
+  ASSERT_EQ(RunVrixhost("gif-export " + plugin + "--adaptive \"" + bmp + "\" \"" + adaptive + "\""),
+            0);
+  const giftest::DecodedGif w = giftest::ReadGif(ReadFile(web));
+  const giftest::DecodedGif a = giftest::ReadGif(ReadFile(adaptive));
+  ASSERT_TRUE(w.ok && a.ok);
+  const gif::PaletteSpec webPalette = giftest::WebPalette();
+  for (int i = 0; i < 216; ++i)
+    ASSERT_EQ(w.globalTable[3 * i], webPalette.entries[i].red >> 8) << i;
+  // The adaptive one is nearer the picture, pixel for pixel.
+  uint64_t errors[2] = {};
+  const std::vector<uint32_t> source = Source(px, 3);
+  const std::vector<uint32_t> got[2] = {Colours(w, 0), Colours(a, 0)};
+  for (int k = 0; k < 2; ++k)
+    for (size_t i = 0; i < source.size(); ++i)
+      for (int shift : {0, 8, 16})
+        errors[k] +=
+            uint64_t(std::abs(int(source[i] >> shift & 0xFF) - int(got[k][i] >> shift & 0xFF)));
+  EXPECT_LT(errors[1] * 3, errors[0]) << errors[0] << " " << errors[1];
+  for (const std::string& p : {bmp, web, adaptive}) DeleteFileA(p.c_str());
 }
 
 // The colour table the image is drawn with.
