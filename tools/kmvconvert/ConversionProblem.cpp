@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "clib/Counted.h"
 #include "tools/common/ToolCli.h"
 #include "xlib/mm/PictureInfo.h"
 #include "xlib/mm/xdib.h"
@@ -90,10 +91,10 @@ std::string ExplainBmp(const char* picturePath) {
   }
   if (got < sizeof bytes)
     return "cannot be converted: the BMP is cut short, its headers end after " +
-           std::to_string(got) + " bytes";
+           Counted(got, "byte", "bytes");
   if (info.bitCount != 8)
-    return "cannot be converted: it has " + std::to_string(info.bitCount) +
-           " bits a pixel, and only BMPs of 8 bits a pixel (256 colours) can be converted; "
+    return "cannot be converted: it has " + Counted(info.bitCount, "bit", "bits") +
+           " a pixel, and only BMPs of 8 bits a pixel (256 colours) can be converted; "
            "save it with 256 colours";
   // The loader tells the rest.
   std::FILE* file = std::fopen(picturePath, "rb");
