@@ -42,11 +42,17 @@ HWND FileNameBox(HWND open) {
   return box ? box : GetDlgItem(open, 0x480);  // edt1
 }
 
-// Types `path` into the Open dialog titled `title` and confirms it.
-bool PickInOpenDialog(const char* title, const std::string& path) {
+// Works the Open dialog titled `title` as a person would: goes into the
+// folder first (typing it and pressing Open shows that folder), then picks
+// the file by its name there.
+bool PickInOpenDialog(const char* title, const std::string& folder, const std::string& name) {
   HWND open = FindDialog(title);
   if (!open) return false;
-  SetWindowTextA(FileNameBox(open), path.c_str());
+  SetWindowTextA(FileNameBox(open), folder.c_str());
+  SendMessageA(open, WM_COMMAND, IDOK, 0);
+  wintest::Settle(200);
+  if (!IsWindow(open)) return false;  // the folder was taken for a file
+  SetWindowTextA(FileNameBox(open), name.c_str());
   PostMessageA(open, WM_COMMAND, IDOK, 0);
   return WaitGone(open);
 }
@@ -129,16 +135,19 @@ TEST_F(DialogCommands, GifOptionsSavesBesideTheCommandAfterAPaletteFilePick) {
   // line takes.
   std::vector<std::string> shown;
   for (int i = 0; i < 8; ++i) {
-    char item[128] = "";
-    SendDlgItemMessageA(dialog, 1009, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
-    shown.push_back(item);
+    // Asked in UTF-16: Wine hands another process's list text over as such.
+    wchar_t item[128] = L"";
+    SendDlgItemMessageW(dialog, 1009, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
+    char narrow[128] = "";
+    WideCharToMultiByte(CP_ACP, 0, item, -1, narrow, sizeof narrow, nullptr, nullptr);
+    shown.push_back(narrow);
   }
   // "Other..." is the last entry.
   const int other = static_cast<int>(SendDlgItemMessageA(dialog, 1009, CB_GETCOUNT, 0, 0)) - 1;
   SendDlgItemMessageA(dialog, 1009, CB_SETCURSEL, other, 0);
   PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(1009, CBN_CLOSEUP),
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, 1009)));
-  const bool picked = PickInOpenDialog("Open", palette);
+  const bool picked = PickInOpenDialog("Open", elsewhere, "ramp.act");
   wintest::WaitFor([&] { return Text(GetDlgItem(dialog, 1010)) == "ramp.act"; });
   const std::string chosen = Text(GetDlgItem(dialog, 1010));
   PostMessageA(dialog, WM_COMMAND, IDOK, 0);
@@ -169,7 +178,7 @@ TEST_F(DialogCommands, GifAssetSavesBesideTheCommandAfterABrowse) {
   HWND dialog = FindDialog("Animated GIF Asset Properties");
   ASSERT_NE(nullptr, dialog) << run.Log();
   PostClick(dialog, 1040);  // Browse...
-  const bool browsed = PickInOpenDialog("Open animated GIF file", picked);
+  const bool browsed = PickInOpenDialog("Open animated GIF file", elsewhere, "three-frames.gif");
   PostClick(dialog, 1039);  // OK
   EXPECT_EQ(0u, run.Finish()) << run.Log();
 

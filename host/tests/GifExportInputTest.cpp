@@ -256,7 +256,9 @@ TEST(GifExportArgs, PaletteNamesAsTheDialogShowsThem) {
   for (const auto& c : cases) {
     int32_t choice = -1;
     EXPECT_EQ(c.choice >= 0, vrixhost::BuiltinPaletteChoice(c.value, &choice)) << c.value;
-    if (c.choice >= 0) EXPECT_EQ(c.choice, choice) << c.value;
+    if (c.choice >= 0) {
+      EXPECT_EQ(c.choice, choice) << c.value;
+    }
   }
   vrixhost::GifExportRequest r;
   std::string error;
