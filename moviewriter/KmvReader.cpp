@@ -492,7 +492,7 @@ std::string Dump(const Movie& m) {
     << "\n";
   o << "frame " << RectText(m.frame) << " twips\n";
   o << "rate " << (m.frameRate >> 8) << "." << ((m.frameRate & 0xFF) * 100 / 256) << " frames/s, "
-    << m.frameCount << " frames\n";
+    << Counted(m.frameCount, "frame", "frames") << "\n";
   for (const Tag& t : m.tags) {
     o << "@" << t.offset << " " << TagName(t.code) << " (" << t.code << "), length " << t.length
       << (t.headerSize == 6 ? " (long header)" : "") << "\n";
@@ -512,7 +512,8 @@ std::string Dump(const Movie& m) {
         break;
       }
       case 21:
-        o << "  id " << t.jpeg.id << ", " << t.jpeg.dataSize << " bytes of JPEG data\n";
+        o << "  id " << t.jpeg.id << ", " << Counted(t.jpeg.dataSize, "byte", "bytes")
+          << " of JPEG data\n";
         break;
       case 26: {
         const Place& p = t.place;
