@@ -2,6 +2,8 @@
 #include <cstdio>
 #include <string>
 
+#include "clib/Counted.h"
+#include "host/CommandPaths.h"
 #include "host/Commands.h"
 #include "host/GuidNames.h"
 #include "host/HostAllocator.h"
@@ -24,7 +26,7 @@ int RunClasses(int argc, char** argv) {
       return toolcli::UsageError(kClassesHelp, std::string("unknown option ") + argv[i]);
   if (argc != 2) return toolcli::UsageError(kClassesHelp, "name one PLUGIN.dll");
   PluginModule module;
-  if (!module.Load(argv[1])) return toolcli::Failure(kClassesHelp, module.error());
+  if (!module.Load(FullPathOf(argv[1]))) return toolcli::Failure(kClassesHelp, module.error());
   HostAllocator allocator;
   VxClassInfoRecord* records = nullptr;
   const VxStatus status = module.exports().getClassInfo(&allocator, &records);
@@ -34,8 +36,8 @@ int RunClasses(int argc, char** argv) {
     return toolcli::FileFailure(kClassesHelp, argv[1],
                                 std::string("DllGetClassInfo failed with ") + code);
   }
-  std::printf("%s: %u bytes of class information\n", argv[1],
-              static_cast<unsigned>(allocator.LastSize()));
+  std::printf("%s: %s of class information\n", argv[1],
+              Counted(allocator.LastSize(), "byte", "bytes").c_str());
   const VxGuid zero{};
   for (const VxClassInfoRecord* r = records;
        !(VxGuidEqual(r->clsid, zero) && VxGuidEqual(r->iid, zero)); ++r) {

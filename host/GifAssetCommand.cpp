@@ -8,9 +8,11 @@
 #include <cstring>
 #include <string>
 
+#include "host/CommandPaths.h"
 #include "host/Commands.h"
 #include "host/GifAsset.h"
 #include "host/KinetraSession.h"
+#include "host/NullDisplay.h"
 #include "host/PalvexSession.h"
 
 namespace vrixhost {
@@ -27,9 +29,9 @@ const toolcli::Help kGifAssetHelp = {
     "  --plugin=PATH   Kinetra.dll to load (default: beside vrixhost.exe)\n"
     "  --address=TEXT  answer the Internet... dialog with TEXT by itself",
     "vrixhost gif-asset walk-asset.txt",
-    "the asset file or the plug-in cannot be read, its GIF is too large to preview, or the "
-    "dialog cannot be shown or its properties saved (Cancel is success: the file is left as "
-    "it was)"};
+    "the dialog was cancelled (the file is left as it was), or the asset file or the plug-in "
+    "cannot be read, its GIF is too large to preview, or the dialog cannot be shown or its "
+    "properties saved"};
 
 namespace {
 
@@ -73,6 +75,8 @@ int RunGifAsset(int argc, char** argv) {
   GifAssetRequest request;
   std::string error;
   if (!ParseArgs(argc, argv, &request, &error)) return toolcli::UsageError(kGifAssetHelp, error);
+  // Browse moves the current folder.
+  MakeFull({&request.plugin, &request.file});
   GifAssetProperties properties;
   if (!LoadAssetFile(request.file, &properties, &error)) return Fail(error);
 
@@ -98,6 +102,7 @@ int RunGifAsset(int argc, char** argv) {
 
   VxAssetOptions* options = session.options();
   VxStatus status = options->ops->Attach(options, asset);
+  if (status == VX_OK) NoticeWhenNobodyCanSee(kGifAssetHelp.name);
   if (status == VX_OK) status = options->ops->ShowDialog(options, nullptr);
   int32_t result = 0;
   const VxStatus finished = options->ops->Finish(options, 1, &result);
@@ -116,7 +121,9 @@ int RunGifAsset(int argc, char** argv) {
       exitCode = Fail(error);
     }
   } else {
-    std::printf("no properties written; \"%s\" is unchanged\n", request.file.c_str());
+    // Kinetra writes the properties on OK only.
+    std::printf("cancelled; \"%s\" is unchanged\n", request.file.c_str());
+    exitCode = 1;
   }
   asset->ops->Release(asset);
   return exitCode;

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <string>
 
+#include "host/CommandPaths.h"
 #include "host/Commands.h"
 #include "host/DictionaryFile.h"
 #include "host/GifExportArgs.h"
@@ -42,9 +43,12 @@ const toolcli::Help kGifExportHelp = {
     "                  (more than 256), build a palette for it instead of using the web\n"
     "                  palette\n"
     "  --palette=NAME|FILE\n"
-    "                  exact (default), web, 64, 32, 16, mac, windows, 3-3-2; any other\n"
-    "                  value is a palette file (BMP, GIF or ACT) read by the host's\n"
-    "                  palette readers\n"
+    "                  a built-in palette by the name the options dialog shows or its\n"
+    "                  short name, in any case: \"Exact Palette\" (exact, the default),\n"
+    "                  Web, \"64 Colors\" (64), \"32 Colors\" (32), \"16 Colors\" (16),\n"
+    "                  \"Macintosh System\" (mac), \"Windows System\" (windows), 3-3-2;\n"
+    "                  any other value is a palette file (BMP, GIF or ACT) read by the\n"
+    "                  host's palette readers\n"
     "  --options=OPTIONS.txt\n"
     "                  the options saved by vrixhost gif-options, instead of --interlace,\n"
     "                  --transparent, --dither, --adaptive and --palette\n"
@@ -78,6 +82,23 @@ gif::PaletteSpec PaletteFromFile(const std::string& path) {
     }
   }
   return gif::MakeExplicitPalette();
+}
+
+// Every path of the command line, made full before anything is loaded.
+void MakePathsFull(GifExportRequest* r) {
+  MakeFull({&r->input, &r->output, &r->plugin, &r->paletteFile, &r->optionsFile});
+}
+
+// A --palette value that names neither a built-in palette nor a file that
+// can be read: false, with the built-in names in *error.
+bool CheckPaletteFile(const std::string& value, std::string* error) {
+  if (value.empty()) return true;
+  const std::string problem = toolcli::ReadProblem(value.c_str());
+  if (problem.empty()) return true;
+  *error = NamesAPaletteFile(value) ? "palette file \"" + value + "\" " + problem
+                                    : "--palette=" + value + " names no palette and no file";
+  *error += "; the built-in palettes are " + BuiltinPaletteNames();
+  return false;
 }
 
 // What the options dialog would leave in the export's dictionary; false
@@ -218,6 +239,11 @@ int RunGifExport(int argc, char** argv) {
   std::string error;
   if (!ParseGifExportArgs(argc, argv, &request, &error))
     return toolcli::UsageError(kGifExportHelp, error);
+  if (!CheckPaletteFile(request.paletteFile, &error)) {
+    return NamesAPaletteFile(request.paletteFile) ? Fail(error)
+                                                  : toolcli::UsageError(kGifExportHelp, error);
+  }
+  MakePathsFull(&request);
   InputImage image;
   if (!ReadInputImage(request.input, &image, &error)) return Fail(error);
   if (!request.initialFrame && !CheckAppendable(request.output, &error)) return Fail(error);

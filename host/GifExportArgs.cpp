@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace vrixhost {
 
@@ -16,13 +17,29 @@ bool ParseInt(const char* text, int32_t low, int32_t high, int32_t* out) {
   return true;
 }
 
+// The names the options dialog shows, and a short name for each.
 struct PaletteName {
-  const char* name;
+  const char* shown;
+  const char* shortName;
   int32_t choice;
 };
 
-const PaletteName kPalettes[] = {{"exact", 0}, {"web", 1}, {"64", 2},      {"32", 3},
-                                 {"16", 4},    {"mac", 5}, {"windows", 6}, {"3-3-2", 7}};
+const PaletteName kPalettes[] = {
+    {"Exact Palette", "exact", 0},    {"Web", "web", 1},      {"64 Colors", "64", 2},
+    {"32 Colors", "32", 3},           {"16 Colors", "16", 4}, {"Macintosh System", "mac", 5},
+    {"Windows System", "windows", 6}, {"3-3-2", "3-3-2", 7},
+};
+
+// A name as compared: lower case, without blanks, '-' and '_', so that
+// "64 colors", "64-Colors" and "64colors" are one name.
+std::string Squeezed(const std::string& name) {
+  std::string out;
+  for (char c : name) {
+    if (c == ' ' || c == '-' || c == '_') continue;
+    out += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  }
+  return out;
+}
 
 // "--name=value" -> value when arg starts with "--name=", else null.
 const char* ValueOf(const char* arg, const char* name) {
@@ -32,6 +49,30 @@ const char* ValueOf(const char* arg, const char* name) {
 }
 
 }  // namespace
+
+bool BuiltinPaletteChoice(const std::string& name, int32_t* choice) {
+  const std::string wanted = Squeezed(name);
+  for (const PaletteName& p : kPalettes) {
+    if (wanted != Squeezed(p.shown) && wanted != Squeezed(p.shortName)) continue;
+    *choice = p.choice;
+    return true;
+  }
+  return false;
+}
+
+std::string BuiltinPaletteNames() {
+  std::string out;
+  for (const PaletteName& p : kPalettes) {
+    if (!out.empty()) out += ", ";
+    out += std::string("\"") + p.shown + "\"";
+    if (Squeezed(p.shown) != Squeezed(p.shortName)) out += std::string(" (") + p.shortName + ")";
+  }
+  return out;
+}
+
+bool NamesAPaletteFile(const std::string& value) {
+  return value.find_first_of(".\\/:") != std::string::npos;
+}
 
 bool ParseGifExportArgs(int argc, char** argv, GifExportRequest* r, std::string* error) {
   *r = GifExportRequest{};
@@ -68,10 +109,9 @@ bool ParseGifExportArgs(int argc, char** argv, GifExportRequest* r, std::string*
         return false;
       }
       dialogOption = true;
-      r->paletteChoice = kFirstPaletteFileChoice;
-      r->paletteFile = v;
-      for (const PaletteName& p : kPalettes) {
-        if (std::strcmp(v, p.name) == 0) r->paletteChoice = p.choice, r->paletteFile.clear();
+      if (!BuiltinPaletteChoice(v, &r->paletteChoice)) {
+        r->paletteChoice = kFirstPaletteFileChoice;
+        r->paletteFile = v;
       }
     } else if ((v = ValueOf(a, "--options")) != nullptr) {
       if (*v == '\0') {

@@ -31,6 +31,18 @@ struct GifExportRequest {
   int32_t yOffset = 0;
 };
 
+// The built-in palette a --palette value names: the name the options dialog
+// shows or its short name ("Web", "web"; "Macintosh System", "mac"), without
+// regard to case, blanks, '-' and '_'. False when it names none.
+bool BuiltinPaletteChoice(const std::string& name, int32_t* choice);
+// The built-in palettes' names as the dialog shows them, each with its short
+// name: "\"Exact Palette\" (exact), \"Web\", ...".
+std::string BuiltinPaletteNames();
+// True when a --palette value that names no built-in palette looks like a
+// file (it has a '.', a folder or a drive), false when it looks like a
+// misspelt name.
+bool NamesAPaletteFile(const std::string& value);
+
 // argv[0] is the command's name. Returns false with a message in *error for
 // bad or missing arguments.
 bool ParseGifExportArgs(int argc, char** argv, GifExportRequest* request, std::string* error);

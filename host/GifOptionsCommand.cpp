@@ -8,9 +8,11 @@
 #include <cstring>
 #include <string>
 
+#include "host/CommandPaths.h"
 #include "host/Commands.h"
 #include "host/DictionaryFile.h"
 #include "host/HostDictionary.h"
+#include "host/NullDisplay.h"
 #include "host/PalvexSession.h"
 
 namespace vrixhost {
@@ -75,6 +77,8 @@ int RunGifOptions(int argc, char** argv) {
   GifOptionsRequest request;
   std::string error;
   if (!ParseArgs(argc, argv, &request, &error)) return toolcli::UsageError(kGifOptionsHelp, error);
+  // The palette file dialog moves the current folder.
+  MakeFull({&request.plugin, &request.hostPath, &request.file});
   // Saved options are read the way an export reads them, so the dialog
   // starts from them.
   HostDictionary* saved = nullptr;
@@ -98,6 +102,7 @@ int RunGifOptions(int argc, char** argv) {
   if (saved) status = options->ops->ReadOptions(options, saved);
   // Without saved options the plug-in makes the dictionary itself.
   VxDictionary* dictionary = saved;
+  if (status == VX_OK) NoticeWhenNobodyCanSee(kGifOptionsHelp.name);
   if (status == VX_OK) status = options->ops->RunOptionsDialog(options, nullptr, &dictionary);
   int exitCode = 0;
   if (status == VX_E_CANCELLED) {

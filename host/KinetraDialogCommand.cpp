@@ -9,9 +9,11 @@
 #include <cstring>
 #include <string>
 
+#include "host/CommandPaths.h"
 #include "host/Commands.h"
 #include "host/HostAllocator.h"
 #include "host/HostInstance.h"
+#include "host/NullDisplay.h"
 #include "host/PalvexSession.h"
 #include "host/PluginModule.h"
 
@@ -28,7 +30,7 @@ const toolcli::Help kKinetraDialogHelp = {
     "  --language=N    the host's language as Tesk32 answers it: 0 English,\n"
     "                  1 Japanese, 2 French, 3 German (default: VRIXHOST_LANGUAGE)",
     "vrixhost kinetra-dialog --language=2",
-    "the plug-in cannot be loaded or the dialog cannot be shown"};
+    "the dialog was cancelled, or the plug-in cannot be loaded or the dialog cannot be shown"};
 
 namespace {
 
@@ -65,7 +67,7 @@ int RunKinetraDialog(int argc, char** argv) {
       return toolcli::UsageError(kKinetraDialogHelp, std::string("unexpected argument ") + a);
     }
   }
-  if (plugin.empty()) plugin = DefaultKinetraPath();
+  plugin = plugin.empty() ? DefaultKinetraPath() : FullPathOf(plugin);
 
   PluginModule module;
   if (!module.Load(plugin)) {
@@ -89,6 +91,7 @@ int RunKinetraDialog(int argc, char** argv) {
   status = instance->GetInterface(IID_VxAssetOptions, &object);
   if (status == VX_OK) {
     VxAssetOptions* options = static_cast<VxAssetOptions*>(object);
+    NoticeWhenNobodyCanSee(kKinetraDialogHelp.name);
     status = options->ops->ShowDialog(options, nullptr);
     int32_t result = -1;
     const VxStatus finish = options->ops->Finish(options, 1, &result);
@@ -115,6 +118,7 @@ int RunKinetraDialog(int argc, char** argv) {
                 ended == 39   ? " (OK)"
                 : ended == 42 ? " (Cancel)"
                               : "");
+    if (ended != 39) exitCode = 1;  // Cancel, or the window closed: not confirmed
   }
   instance->Destroy();
   callback->ops->Release(callback);

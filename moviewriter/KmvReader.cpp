@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <sstream>
 
+#include "clib/Counted.h"
+
 namespace kmv {
 
 ParseError::ParseError(uint32_t offset, const std::string& text)
@@ -245,8 +247,8 @@ void ReadLossless(const std::vector<uint8_t>& bytes, BitReader& r, Tag& tag, uin
   // Deflate expands at most 1032 to 1: a bitmap larger than that is damaged,
   // and is refused before a block of its size is allocated and cleared.
   if (expected > uint64_t(b.compressedSize) * 1032) {
-    throw ParseError(at, "bitmap of " + std::to_string(expected) + " bytes cannot come from " +
-                             std::to_string(b.compressedSize) + " bytes of zlib data");
+    throw ParseError(at, "bitmap of " + Counted(expected, "byte", "bytes") + " cannot come from " +
+                             Counted(b.compressedSize, "byte", "bytes") + " of zlib data");
   }
   if (expected > maxInflated) throw ParseError(at, "bitmap too large to check");
   b.inflated.resize(static_cast<size_t>(expected));
@@ -265,9 +267,9 @@ void ReadLossless(const std::vector<uint8_t>& bytes, BitReader& r, Tag& tag, uin
   if (rc != Z_STREAM_END) {
     throw ParseError(zStart + consumed,
                      produced == expected && rc == Z_BUF_ERROR
-                         ? "pixel data inflates to more than " + std::to_string(expected) + " bytes"
+                         ? "pixel data inflates to more than " + Counted(expected, "byte", "bytes")
                          : "damaged or short zlib stream (" + std::to_string(produced) + " of " +
-                               std::to_string(expected) + " bytes)");
+                               Counted(expected, "byte", "bytes") + ")");
   }
   if (produced != expected) {
     throw ParseError(zStart + consumed, "pixel data inflates to " + std::to_string(produced) +
@@ -362,7 +364,7 @@ Movie Read(const std::vector<uint8_t>& bytes, uint64_t maxInflated) {
   m.fileLength = h.U32("file length");
   if (m.fileLength != size) {
     throw ParseError(lengthAt, "file length field says " + std::to_string(m.fileLength) +
-                                   ", file has " + std::to_string(size) + " bytes");
+                                   ", file has " + Counted(size, "byte", "bytes"));
   }
   m.frame = ReadRect(h);
   m.frameRate = h.U16("frame rate");
@@ -490,7 +492,7 @@ std::string Dump(const Movie& m) {
     << "\n";
   o << "frame " << RectText(m.frame) << " twips\n";
   o << "rate " << (m.frameRate >> 8) << "." << ((m.frameRate & 0xFF) * 100 / 256) << " frames/s, "
-    << m.frameCount << " frames\n";
+    << Counted(m.frameCount, "frame", "frames") << "\n";
   for (const Tag& t : m.tags) {
     o << "@" << t.offset << " " << TagName(t.code) << " (" << t.code << "), length " << t.length
       << (t.headerSize == 6 ? " (long header)" : "") << "\n";
@@ -501,14 +503,17 @@ std::string Dump(const Movie& m) {
       case 20:
       case 36: {
         const Bitmap& b = t.bitmap;
-        o << "  id " << b.id << ", format " << int(b.format) << " (" << (1 << b.format)
-          << " bits a pixel), " << b.width << " x " << b.height << " pixels";
-        if (b.format == 3) o << ", " << b.colorTableSize << " colours";
-        o << ", zlib " << b.compressedSize << " bytes -> " << b.inflated.size() << " bytes\n";
+        o << "  id " << b.id << ", format " << int(b.format) << " ("
+          << Counted(1u << b.format, "bit", "bits") << " a pixel), " << b.width << " x " << b.height
+          << " pixels";
+        if (b.format == 3) o << ", " << Counted(b.colorTableSize, "colour", "colours");
+        o << ", zlib " << Counted(b.compressedSize, "byte", "bytes") << " -> "
+          << Counted(b.inflated.size(), "byte", "bytes") << "\n";
         break;
       }
       case 21:
-        o << "  id " << t.jpeg.id << ", " << t.jpeg.dataSize << " bytes of JPEG data\n";
+        o << "  id " << t.jpeg.id << ", " << Counted(t.jpeg.dataSize, "byte", "bytes")
+          << " of JPEG data\n";
         break;
       case 26: {
         const Place& p = t.place;

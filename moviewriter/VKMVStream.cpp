@@ -1,6 +1,7 @@
 #include "moviewriter/VKMVStream.h"
 
 #include "clib/Assert.h"
+#include "clib/Counted.h"
 
 VKMVStream::VKMVStream() : m_StreamPos(0), m_BitsFree(8), m_CurrentByte(0) {
   m_Buffer.reserve(1024);
@@ -61,7 +62,7 @@ void VKMVStream::WriteUBits(U32 value, U32 nBits, const char* what) {
     nBits = 32;
   } else if (nBits < 32 && (value >> nBits) != 0) {
     SetError(std::string(what) + " " + std::to_string(value) + " does not fit " +
-             std::to_string(nBits) + " bits");
+             Counted(nBits, "bit", "bits"));
   }
   WriteBits(value, nBits);
 }

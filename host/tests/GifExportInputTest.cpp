@@ -229,4 +229,59 @@ TEST(GifExportArgs, OptionsTable) {
   }
 }
 
+// The names the options dialog shows and the short ones, in any case and
+// with or without blanks; anything else is left to be a palette file.
+TEST(GifExportArgs, PaletteNamesAsTheDialogShowsThem) {
+  const struct {
+    const char* value;
+    int32_t choice;  // -1: no built-in palette
+  } cases[] = {
+      {"Exact Palette", 0},
+      {"exact", 0},
+      {"EXACT", 0},
+      {"Web", 1},
+      {"WEB", 1},
+      {"64 Colors", 2},
+      {"64-colors", 2},
+      {"64", 2},
+      {"32 colors", 3},
+      {"16_Colors", 4},
+      {"Macintosh System", 5},
+      {"macintoshsystem", 5},
+      {"Mac", 5},
+      {"windows system", 6},
+      {"Windows", 6},
+      {"3-3-2", 7},
+      {"332", 7},
+      {"webb", -1},
+      {"64 Colours", -1},
+      {"ramp.act", -1},
+      {"", -1},
+  };
+  for (const auto& c : cases) {
+    int32_t choice = -1;
+    EXPECT_EQ(c.choice >= 0, vrixhost::BuiltinPaletteChoice(c.value, &choice)) << c.value;
+    if (c.choice >= 0) {
+      EXPECT_EQ(c.choice, choice) << c.value;
+    }
+  }
+  vrixhost::GifExportRequest r;
+  std::string error;
+  ASSERT_TRUE(Parse({"--palette=Macintosh System", "a", "b"}, &r, &error)) << error;
+  EXPECT_EQ(r.paletteChoice, 5);
+  EXPECT_TRUE(r.paletteFile.empty());
+  ASSERT_TRUE(Parse({"--palette=Webb", "a", "b"}, &r, &error)) << error;
+  EXPECT_EQ(r.paletteChoice, vrixhost::kFirstPaletteFileChoice);
+  EXPECT_EQ(r.paletteFile, "Webb");
+
+  EXPECT_EQ(vrixhost::BuiltinPaletteNames(),
+            "\"Exact Palette\" (exact), \"Web\", \"64 Colors\" (64), \"32 Colors\" (32), "
+            "\"16 Colors\" (16), \"Macintosh System\" (mac), \"Windows System\" (windows), "
+            "\"3-3-2\"");
+  EXPECT_FALSE(vrixhost::NamesAPaletteFile("Webb"));
+  EXPECT_TRUE(vrixhost::NamesAPaletteFile("ramp.act"));
+  EXPECT_TRUE(vrixhost::NamesAPaletteFile("pal\\ramp"));
+  EXPECT_TRUE(vrixhost::NamesAPaletteFile("C:ramp"));
+}
+
 }  // namespace

@@ -23,6 +23,7 @@
 #include <cstring>
 #include <string>
 
+#include "clib/Counted.h"
 #include "saver/PackagePicture.h"
 #include "saver/zySaver.h"
 #include "tools/common/ToolCli.h"
@@ -167,7 +168,7 @@ int main(int argc, char** argv) {
     std::printf("preview window %dx%d, the saver's preview window made here over %s: %s\n", width,
                 height, argv[i],
                 loaded ? (std::to_string(size.cx) + "x" + std::to_string(size.cy) + " picture, " +
-                          std::to_string(xdibBitCount(&saver->m_PreviewDib)) + " bits a pixel")
+                          Counted(xdibBitCount(&saver->m_PreviewDib), "bit", "bits") + " a pixel")
                              .c_str()
                        : "no picture");
     InvalidateRect(saver->m_Handle, nullptr, FALSE);

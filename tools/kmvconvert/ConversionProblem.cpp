@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "clib/Counted.h"
 #include "tools/common/BmpProblem.h"
 #include "tools/common/ToolCli.h"
 #include "tools/kmvconvert/PictureCheck.h"
@@ -85,8 +86,8 @@ std::string ExplainBmp(const char* picturePath) {
   const std::string header = BmpHeaderProblem(bytes.data(), bytes.size());
   if (!header.empty()) return "cannot be converted: " + header;
   if (info.bitCount != 8)
-    return "cannot be converted: it has " + std::to_string(info.bitCount) +
-           " bits a pixel, and only BMPs of 8 bits a pixel (256 colours) can be converted; "
+    return "cannot be converted: it has " + Counted(info.bitCount, "bit", "bits") +
+           " a pixel, and only BMPs of 8 bits a pixel (256 colours) can be converted; "
            "save it with 256 colours";
   // The loader tells the rest, counting the colours as the conversion does.
   const std::string read = BmpReadProblem(bytes.data(), bytes.size(), true);

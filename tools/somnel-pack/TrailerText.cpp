@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "clib/Counted.h"
 #include "saver/KeyNames.h"
 
 namespace {
@@ -43,7 +44,7 @@ std::string PictureText(const char* what, uint32_t offset, uint64_t trailerOffse
   if (header[0] != 'B' || header[1] != 'M') return text + ", not a BMP\n";
   const uint32_t size =
       header[2] | header[3] << 8 | header[4] << 16 | static_cast<uint32_t>(header[5]) << 24;
-  return text + Format(", size %llu bytes (BMP)\n", size);
+  return text + ", size " + Counted(size, "byte", "bytes") + " (BMP)\n";
 }
 
 }  // namespace
@@ -51,14 +52,15 @@ std::string PictureText(const char* what, uint32_t offset, uint64_t trailerOffse
 std::string DescribeTrailer(const PayloadTrailer& t, uint64_t fileSize, const FileReader& read) {
   const uint64_t trailerOffset = fileSize >= kTrailerSize ? fileSize - kTrailerSize : 0;
   std::string out;
-  out += Format("  file size: %llu bytes, trailer at offset %llu\n", fileSize, trailerOffset);
+  out += "  file size: " + Counted(fileSize, "byte", "bytes") +
+         Format(", trailer at offset %llu\n", trailerOffset);
   out += "  flags: " + FlagText(t.flags, TrailerFlagName) + "\n";
   out += PictureText("settings-box picture", t.settingsBoxImageOffset, trailerOffset, read);
   out += PictureText("preview picture", t.previewImageOffset, trailerOffset, read);
 
   out += Format("  player: offset %llu, end %llu", t.playerStart, t.playerEnd);
   if (t.playerEnd >= t.playerStart) {
-    out += Format(", size %llu bytes", t.playerEnd - t.playerStart);
+    out += ", size " + Counted(t.playerEnd - t.playerStart, "byte", "bytes");
     unsigned char mz[2];
     if (t.playerEnd - t.playerStart >= 2 && read(t.playerStart, mz, 2))
       out += (mz[0] == 'M' && mz[1] == 'Z') ? " (Windows program)" : " (not a Windows program)";

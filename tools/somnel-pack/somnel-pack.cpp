@@ -14,11 +14,13 @@
 #include <string>
 #include <vector>
 
+#include "clib/Counted.h"
 #include "saver/KeyNames.h"
 #include "saver/PayloadTrailer.h"
 #include "saver/Settings.h"
 #include "tools/common/ToolCli.h"
 #include "tools/somnel-pack/PackLayout.h"
+#include "tools/somnel-pack/ProjectCheck.h"
 #include "tools/somnel-pack/SaverInputs.h"
 #include "tools/somnel-pack/TrailerText.h"
 
@@ -33,24 +35,29 @@ const toolcli::Help kHelp = {
     "somnel-pack",
     "makes a customer's saver from the generic saver, a project file, a player program and "
     "pictures, or shows what a saver carries",
-    "[--settings-box BMP] [--preview BMP] SAVER PROJECT PLAYER OUTPUT\n--inspect SAVER",
+    "[--strict] [--settings-box BMP] [--preview BMP] SAVER PROJECT PLAYER OUTPUT\n--inspect "
+    "SAVER",
     "  SAVER           the generic saver, Somnel.scr (for --inspect: any saver)\n"
     "  PROJECT         the project file: [Settings] External, ForceMaximize, RunPreview,\n"
     "                  TwoWaySound, ThreeWaySound; [Interactive] Key1..Key20, OnMouse,\n"
     "                  OnKey; [Execute] Key1..Key4, Command1..Command4. Keys are written\n"
     "                  as Shift, Ctrl, Alt, Enter, Return, Escape, Esc, Space, Backspace,\n"
-    "                  Tab, Caps Lock, F1..F12 or a single character\n"
+    "                  Tab, Caps Lock, F1..F12 or a single character. What the saver\n"
+    "                  would ignore or read otherwise than written (an unknown section\n"
+    "                  or key, a value that is not a number, settings that contradict\n"
+    "                  each other, an empty file) is reported with its line number\n"
     "  PLAYER          the movie player program the saver starts\n"
     "  OUTPUT          the saver to make: SAVER, the pictures, PLAYER and the trailer;\n"
     "                  written only when complete, so a failure leaves no partial file\n"
     "  --settings-box BMP\n"
     "                  the picture of the settings box (optional)\n"
     "  --preview BMP   the picture shown in the preview (optional)\n"
+    "  --strict        the project's reports are errors: nothing is written\n"
     "  --inspect SAVER\n"
     "                  print the trailer of SAVER in words",
     "somnel-pack --preview preview.bmp Somnel.scr project.ini player.exe My.scr",
-    "the work failed (the message names the file and the problem), or --inspect found no "
-    "package"};
+    "the work failed (the message names the file and the problem; with --strict also: the "
+    "project drew a report), or --inspect found no package"};
 
 // A failure that names the file and the problem.
 struct Failure {
@@ -225,7 +232,22 @@ bool WriteAll(HANDLE file, const std::vector<char>& data) {
 
 struct PackRequest {
   std::string saver, project, player, output, settingsBox, preview;
+  bool strict = false;  // the project's reports are errors
 };
+
+// Prints what the saver would ignore or misread in the project, one line
+// each; false when there was something and `strict` makes it an error.
+bool ReportProject(const std::string& path, bool strict, Failure& failure) {
+  std::vector<char> text;
+  if (!ReadInput(path, text, failure)) return false;
+  const std::vector<ProjectNote> notes = CheckProjectText(std::string(text.begin(), text.end()));
+  for (const ProjectNote& note : notes)
+    std::fprintf(stderr, "%s: %s\n", kHelp.name, FormatProjectNote(path, note).c_str());
+  if (!strict || notes.empty()) return true;
+  failure = {path, Counted(notes.size(), "report", "reports") +
+                       " on the project and --strict; nothing is written"};
+  return false;
+}
 
 int Pack(const PackRequest& request) {
   Failure failure;
@@ -261,6 +283,7 @@ int Pack(const PackRequest& request) {
   std::string project;
   if (!FullPath(request.project, project)) return Fail({request.project, "path is too long"});
   if (!CheckProject(project, failure)) return Fail(failure);
+  if (!ReportProject(project, request.strict, failure)) return Fail(failure);
 
   PayloadTrailer trailer;
   std::memset(&trailer, 0, sizeof trailer);
@@ -306,8 +329,8 @@ int Pack(const PackRequest& request) {
     DeleteFileA(temporary);
     return Fail({request.output, "cannot be replaced: " + SystemText(error)});
   }
-  std::printf("%s: %llu bytes, player at %lu..%lu\n", request.output.c_str(),
-              static_cast<unsigned long long>(total),
+  std::printf("%s: %s, player at %lu..%lu\n", request.output.c_str(),
+              Counted(total, "byte", "bytes").c_str(),
               static_cast<unsigned long>(trailer.playerStart),
               static_cast<unsigned long>(trailer.playerEnd));
   return kExitOk;
@@ -366,6 +389,8 @@ int main(int argc, char** argv) {
     const std::string& arg = args[i];
     if (!operandsOnly && arg == "--") {
       operandsOnly = true;
+    } else if (!operandsOnly && arg == "--strict") {
+      request.strict = true;
     } else if (!operandsOnly && (arg == "--settings-box" || arg == "--preview")) {
       if (i + 1 >= args.size()) return toolcli::UsageError(kHelp, arg + " needs a BMP file");
       (arg == "--preview" ? request.preview : request.settingsBox) = args[++i];

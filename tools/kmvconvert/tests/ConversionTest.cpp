@@ -105,6 +105,8 @@ TEST_F(ConversionTest, RefusalsAreExplainedNamingTheFileAndWhy) {
       {"f24.bmp", ReadAll(kData + "f24.bmp"),
        "it has 24 bits a pixel, and only BMPs of 8 bits a pixel (256 colours) can be converted"},
       {"f4.bmp", ReadAll(kData + "f4.bmp"), "it has 4 bits a pixel"},
+      {"pal1.bmp", ReadAll(SOMNEL_TESTDATA_DIR "/bmpsuite/g/pal1.bmp"),
+       "it has 1 bit a pixel, and only BMPs of 8 bits a pixel"},
       {"cut.bmp", cut, "the BMP is cut short, it ends before its colour table or pixels do"},
       {"header.bmp", headerOnly, "the BMP is cut short, its headers end after 30 bytes"},
       {"fields.bmp", bitfields,

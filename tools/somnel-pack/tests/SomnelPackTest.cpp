@@ -282,6 +282,61 @@ TEST_F(SomnelPackTest, RefusedInputsNameTheProblemAndLeaveNoOutput) {
   EXPECT_TRUE(left == expectedLeft) << "no temporary file may stay behind";
 }
 
+// The project's reports name the line, the pack goes on without --strict and
+// writes nothing with it; the trailer of the pack made shows that the
+// reports say what the profile functions really read.
+TEST_F(SomnelPackTest, ProjectReportsNameTheLineAndStrictWritesNothing) {
+  const std::string checked = dir / "checked.ini";
+  ASSERT_TRUE(wintest::WriteFileText(
+      checked,
+      "[Settings]\r\nForceMaximise=1\r\nRunPreview=yes\r\nTwoWaySound=1\r\nThreeWaySound=1\r\n"
+      "External=\"1\"\r\n[Setings]\r\nRunPreview=1\r\n[Interactive]\r\nKey25=a\r\nOnMouse=1\r\n"
+      "[Settings]\r\nForceMaximize=1\r\n"));
+  const std::vector<std::string> reports = {
+      ":2: ForceMaximise is not a key of [Settings] (did you mean ForceMaximize?); it is ignored",
+      ":3: RunPreview=yes is not a decimal number (0 is off, any other number on); it reads as 0, "
+      "off",
+      ":5: TwoWaySound (line 4) and ThreeWaySound (line 5) are both on: TwoWaySound wins",
+      ":7: [Setings] is not a project section (did you mean [Settings]?); its keys are ignored",
+      ":10: Key25 is not a key of [Interactive] (it has Key1 to Key20, OnMouse, OnKey)",
+      ":12: [Settings] again (first at line 1): only the first [Settings] is read",
+  };
+  const std::string arguments = Q(saver) + " " + Q(checked) + " " + Q(player) + " " + Q(output);
+
+  ASSERT_TRUE(wintest::WriteFileText(output, "the customer's old saver"));
+  const PackRun strict = Pack("--strict " + arguments);
+  EXPECT_EQ(strict.exitCode, 1u) << strict.output;
+  for (const std::string& report : reports)
+    EXPECT_NE(strict.output.find("somnel-pack: " + checked + report), std::string::npos)
+        << report << "\ngot: " << strict.output;
+  EXPECT_NE(strict.output.find("somnel-pack: " + checked +
+                               ": 6 reports on the project and --strict; nothing is written"),
+            std::string::npos)
+      << strict.output;
+  EXPECT_EQ(wintest::ReadFileText(output), "the customer's old saver");
+  std::vector<std::string> left = Leftovers();
+  std::sort(left.begin(), left.end());
+  EXPECT_TRUE((left == std::vector<std::string>{"Customer.scr", "checked.ini"}))
+      << "no temporary file may stay behind";
+
+  DeleteFileA(output.c_str());
+  const PackRun loose = Pack(arguments);
+  ASSERT_EQ(loose.exitCode, 0u) << loose.output;
+  for (const std::string& report : reports)
+    EXPECT_NE(loose.output.find("somnel-pack: " + checked + report), std::string::npos)
+        << report << "\ngot: " << loose.output;
+  Bytes out;
+  ASSERT_TRUE(wintest::ReadFileBytes(output, out));
+  const PayloadTrailer t = TrailerFromFileTail(out.data(), out.size());
+  EXPECT_EQ(t.flags, kFlagExternal | kFlagTwoWaySound | kFlagThreeWaySound);
+  EXPECT_EQ(t.interactiveFlags, kInteractiveOnMouse);
+
+  // A project the saver reads as written draws no report.
+  const PackRun sound = Pack("--strict " + StandardArguments());
+  EXPECT_EQ(sound.exitCode, 0u) << sound.output;
+  EXPECT_EQ(sound.output.find("project.ini:"), std::string::npos) << sound.output;
+}
+
 TEST_F(SomnelPackTest, ReplacesAnExistingOutputWhenItSucceeds) {
   ASSERT_TRUE(wintest::WriteFileText(output, "old"));
   ASSERT_EQ(Pack(Q(saver) + " " + Q(project) + " " + Q(player) + " " + Q(output)).exitCode, 0u);
