@@ -61,7 +61,7 @@ test-release: dist wintest-build
 test: test-native test-windows test-release
 	@echo "make test: native, Windows and release tests passed; $(strip $(WIN_TEST_SUMMARY))"
 
-VERSION = $(shell sed -n 's/^project(Somnel VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+VERSION = $(shell sed -n 's/^project(Somnel VERSION \([0-9.]*\) .*)$$/\1/p' CMakeLists.txt)
 DIST_DIR = build/dist
 PREFIX ?= /usr/local
 

@@ -27,13 +27,13 @@ if(WIN32)
   else()
     set(somnel_arch win64)
   endif()
-  install(PROGRAMS $<TARGET_FILE:Somnel> $<TARGET_FILE:Palvex> $<TARGET_FILE:Kinetra>
-                   $<TARGET_FILE:vrixhost> $<TARGET_FILE:Tesk32>
-          DESTINATION .)
-  install(PROGRAMS $<TARGET_FILE:somnel-pack> $<TARGET_FILE:kmvinfo> $<TARGET_FILE:kmvconvert>
-                   $<TARGET_FILE:picreduce> $<TARGET_FILE:runprobe> $<TARGET_FILE:previewhost>
-                   $<TARGET_FILE:testplayer>
-          DESTINATION tools)
+  # install(TARGETS), so that CPack strips them; the plug-ins' import
+  # libraries are for nobody.
+  install(TARGETS Somnel Palvex Kinetra vrixhost Tesk32
+          RUNTIME DESTINATION .
+          ARCHIVE DESTINATION lib EXCLUDE_FROM_ALL)
+  install(TARGETS somnel-pack kmvinfo kmvconvert picreduce runprobe previewhost testplayer
+          RUNTIME DESTINATION tools)
   install(FILES ${CMAKE_SOURCE_DIR}/examples/project.ini ${CMAKE_SOURCE_DIR}/examples/settings-box.bmp
                 ${CMAKE_SOURCE_DIR}/examples/preview.bmp ${CMAKE_SOURCE_DIR}/examples/photo.jpg
           DESTINATION examples)
