@@ -8,6 +8,8 @@ configure_file(${CMAKE_SOURCE_DIR}/tools/common/SomnelVersion.h.in
 # --version, the exit codes) and, on Windows, carries a version resource.
 function(somnel_tool target description)
   target_link_libraries(${target} PRIVATE toolcli)
+  # Also the NAME line of the tool's man page.
+  set_property(TARGET ${target} PROPERTY SOMNEL_DESCRIPTION "${description}")
   if(WIN32)
     set(TOOL_NAME ${target})
     set(TOOL_FILE ${target}.exe)
