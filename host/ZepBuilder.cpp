@@ -296,7 +296,8 @@ void BuilderWindow::Notify(int32_t type, int32_t item) {
   host->builderEvents.push_back({type, item});
   if (!callback) return;
   const ZepEvent event{type, item};
-  callback->ops->Notify(callback, &CLSID_ZepDialogBuilder, &event, this);
+  const VxStatus status = callback->ops->Notify(callback, &CLSID_ZepDialogBuilder, &event, this);
+  if (status != VX_OK) host->builderEventFailures.push_back(status);
 }
 
 // Edits report their change when they lose the focus; a click or a choice
