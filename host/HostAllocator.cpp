@@ -7,6 +7,8 @@ namespace vrixhost {
 namespace {
 
 int32_t g_liveHostObjects = 0;
+int (*g_decide)() = nullptr;
+int32_t g_blocksHeld = 0;
 
 VxStatus VXAPI AllocatorQuery(VxAllocator* self, const VxGuid* iid, void** out) {
   if (!out) return VX_E_INVALIDARG;
@@ -49,7 +51,16 @@ HostAllocator::HostAllocator() {
 }
 
 HostAllocator::~HostAllocator() {
+  // What the plug-in left is freed here but stays counted in BlocksHeldInAll.
   for (auto& block : blocks_) std::free(block.first);
+}
+
+void HostAllocator::FailWhen(int (*decide)()) {
+  g_decide = decide;
+}
+
+int32_t HostAllocator::BlocksHeldInAll() {
+  return g_blocksHeld;
 }
 
 void* HostAllocator::Allocate(uint32_t size) {
@@ -57,10 +68,12 @@ void* HostAllocator::Allocate(uint32_t size) {
   lastSize_ = size;
   if (failAll_) return nullptr;
   if (failIn_ > 0 && --failIn_ == 0) return nullptr;
+  if (g_decide && g_decide()) return nullptr;
   void* memory = std::malloc(size ? size : 1);
   if (!memory) return nullptr;
   std::memset(memory, fill_, size);
   blocks_[memory] = size;
+  ++g_blocksHeld;
   return memory;
 }
 
@@ -72,6 +85,7 @@ void HostAllocator::Free(void* memory) {
     return;
   }
   blocks_.erase(it);
+  --g_blocksHeld;
   ++frees_;
   std::free(memory);
 }

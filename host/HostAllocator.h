@@ -22,6 +22,13 @@ struct HostAllocator : VxAllocator {
   // sees which fields a plug-in clears itself.
   void FillNewBlocks(uint8_t byte) { fill_ = byte; }
 
+  // For allocation sweeps, across every allocator of the process: before
+  // each allocation `decide` is asked, and a non-zero answer fails it (null:
+  // none fails). Blocks still held, counted over all allocators; a block
+  // an allocator frees at its own end because the plug-in did not counts.
+  static void FailWhen(int (*decide)());
+  static int32_t BlocksHeldInAll();
+
   size_t LiveBlocks() const { return blocks_.size(); }
   int Allocations() const { return allocations_; }
   int Frees() const { return frees_; }

@@ -63,6 +63,10 @@ struct HostCallback : VxHostCallback {
   int builderCodePage = 0;
   // Every event the builder reported to a plug-in: type and item.
   std::vector<std::pair<int32_t, int32_t>> builderEvents;
+  // What the plug-in answered to the events it did not handle with 0.
+  std::vector<VxStatus> builderEventFailures;
+  // Every item a plug-in asked the builder to refresh, in order.
+  std::vector<int32_t> builderRefreshes;
   // Classes beyond the built-in ones (dictionary service, file service).
   std::function<VxStatus(const VxGuid& clsid, const VxGuid& iid, void** out)> extraClasses;
 

@@ -194,6 +194,7 @@ VxStatus VXAPI BwRunModal(ZepBuilderWindow* self, int32_t itemCount, int32_t* re
 VxStatus VXAPI BwRefreshItem(ZepBuilderWindow* self, int32_t item) {
   BuilderWindow* w = static_cast<BuilderWindow*>(self);
   if (!w->Valid(item) || item >= static_cast<int>(w->items.size())) return VX_E_INVALIDARG;
+  w->host->builderRefreshes.push_back(item);
   if (!w->dialog) return VX_OK;  // shown as set when the dialog starts
   const ZepPropertyRecord& r = w->Rec(item);
   BuilderWindow::Item& it = w->items[item];
@@ -295,7 +296,8 @@ void BuilderWindow::Notify(int32_t type, int32_t item) {
   host->builderEvents.push_back({type, item});
   if (!callback) return;
   const ZepEvent event{type, item};
-  callback->ops->Notify(callback, &CLSID_ZepDialogBuilder, &event, this);
+  const VxStatus status = callback->ops->Notify(callback, &CLSID_ZepDialogBuilder, &event, this);
+  if (status != VX_OK) host->builderEventFailures.push_back(status);
 }
 
 // Edits report their change when they lose the focus; a click or a choice

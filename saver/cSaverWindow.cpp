@@ -49,8 +49,15 @@ HWND cSaverWindow::Create(HINSTANCE instance, int showCommand, HWND parent) {
     MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
     exStyle = 0;
     style = WS_CHILD | WS_DISABLED;
+    m_Screen = PreviewScreen(rect.right - rect.left, rect.bottom - rect.top);
   } else {
-    rect = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    // Every monitor is covered, so that none shows the desktop and input on
+    // any of them reaches the show; on one monitor this is the screen.
+    m_Screen =
+        SaverScreenFor(GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                       GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN),
+                       GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    rect = m_Screen.window;
     exStyle = WS_EX_TOPMOST;
     style = WS_POPUP | WS_CLIPCHILDREN;
   }
@@ -66,7 +73,7 @@ HWND cSaverWindow::Create(HINSTANCE instance, int showCommand, HWND parent) {
 
 LRESULT cSaverWindow::OnCreate(WPARAM wParam, LPARAM lParam) {
   std::srand(static_cast<unsigned>(std::time(nullptr)));
-  GetCursorPos(&m_StartCursor);
+  m_StartCursor = CursorInClient();
   GetClientRect(m_Handle, &m_Client);
   m_bSecure = ReadPasswordState();
   CreateOwnPalette();
@@ -177,7 +184,7 @@ LRESULT cSaverWindow::OnClose(WPARAM, LPARAM) {
   } else {
     // The user is at the machine but not allowed in: start counting the
     // mouse threshold again from here.
-    GetCursorPos(&m_StartCursor);
+    m_StartCursor = CursorInClient();
   }
   return 0;
 }
@@ -204,14 +211,22 @@ void cSaverWindow::Paint(HDC hdc) {
 
 void cSaverWindow::Finish(HDC) {}
 
+POINT cSaverWindow::CursorInClient() const {
+  POINT p = {0, 0};
+  GetCursorPos(&p);
+  return ScreenToSaverClient(m_Screen, p);
+}
+
 void cSaverWindow::PaintError(HDC hdc) {
-  const int kTop = 10;
   RECT client;
   GetClientRect(m_Handle, &client);
+  // The line crawls across the primary monitor only; the others stay black.
+  const RECT& line = m_Screen.primary;
+  const int top = line.top + 10;
   if (m_ErrorStep == 0) {
     FillRect(hdc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     m_ErrorStep = 2;
-    m_ErrorX = client.right;
+    m_ErrorX = line.right;
     StartTimer(50);
   }
   const char* text = m_ErrorLine ? m_ErrorLine : "";
@@ -219,13 +234,14 @@ void cSaverWindow::PaintError(HDC hdc) {
   SIZE size = {0, 0};
   GetTextExtentPoint32A(hdc, text, length, &size);
   // Off the left edge: enter again from the right.
-  if (m_ErrorX + size.cx < 0) m_ErrorX = client.right;
+  if (m_ErrorX + size.cx < line.left) m_ErrorX = line.right;
   m_ErrorX -= m_ErrorStep;
   SetTextColor(hdc, RGB(255, 255, 255));
   SetBkColor(hdc, RGB(0, 0, 0));
   SetBkMode(hdc, OPAQUE);
-  RECT clip = {m_ErrorX, kTop, m_ErrorX + size.cx + m_ErrorStep, kTop + size.cy};
-  ExtTextOutA(hdc, m_ErrorX, kTop, ETO_OPAQUE | ETO_CLIPPED, &clip, text, static_cast<UINT>(length),
+  RECT clip = {m_ErrorX, top, m_ErrorX + size.cx + m_ErrorStep, top + size.cy};
+  IntersectRect(&clip, &clip, &line);
+  ExtTextOutA(hdc, m_ErrorX, top, ETO_OPAQUE | ETO_CLIPPED, &clip, text, static_cast<UINT>(length),
               nullptr);
 }
 

@@ -10,6 +10,7 @@
 
 #include "clib/cWindow.h"
 #include "saver/CommandLine.h"
+#include "saver/SaverScreen.h"
 
 // The saver's one timer.
 constexpr UINT_PTR kSaverTimerId = 193;
@@ -49,8 +50,8 @@ class cSaverWindow : public cWindow {
   // One step of the error line crawling leftwards across the window.
   virtual void PaintError(HDC hdc);
   // Registers "CSaverWin" and creates the window: a child filling the
-  // preview window in mode 1, else a full-screen top-most popup. Returns
-  // the window, null on failure.
+  // preview window in mode 1, else a top-most popup over every monitor (the
+  // virtual screen). Returns the window, null on failure.
   virtual HWND Create(HINSTANCE instance, int showCommand, HWND parent);
   // With interval >= 0 the timer runs at that interval (restarted when it
   // differs); a negative interval keeps the stored one. Returns the timer id.
@@ -89,4 +90,12 @@ class cSaverWindow : public cWindow {
   HPALETTE m_hPalette = nullptr;
   int m_ErrorX = 0;
   int m_ErrorStep = 0;  // 0: the error line has not started
+  // The window over the monitors and the primary monitor inside it (set by
+  // Create).
+  SaverScreen m_Screen = {};
+
+ protected:
+  // The cursor position in the window's client coordinates, as mouse
+  // messages give positions.
+  POINT CursorInClient() const;
 };

@@ -87,8 +87,9 @@ void zySaver::CreateBackground() {
     return;
   }
   if (!CreateObjectWindow(m_Background, wc.hInstance, wc.lpszClassName, nullptr, 0,
-                          WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, "", m_Client.left, m_Client.top,
-                          m_Client.right - m_Client.left, m_Client.bottom - m_Client.top, nullptr))
+                          WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, "", m_Screen.window.left,
+                          m_Screen.window.top, m_Screen.window.right - m_Screen.window.left,
+                          m_Screen.window.bottom - m_Screen.window.top, nullptr))
     ShowError("Error creating background window.");
 }
 

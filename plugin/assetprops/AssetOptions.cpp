@@ -255,8 +255,23 @@ void UpdateInfoLines(AssetOptionsObject* self) {
   }
 }
 
+// Whether `record` is one of this dialog's property records: the host may
+// only resize what it was given.
+bool IsOwnRecord(const AssetOptionsObject* self, const void* record) {
+  if (!record || !self->records) return false;
+  for (int i = 0; i < kItemCount; ++i)
+    if (record == &self->records[i]) return true;
+  return false;
+}
+
+bool IsOwnWrapper(const AssetOptionsObject* self, const void* wrapper) {
+  if (!wrapper || !self->wrappers) return false;
+  for (int i = 0; i < kItemCount; ++i)
+    if (wrapper == self->wrappers[i]) return true;
+  return false;
+}
+
 void SetRecordSize(AssetOptionsObject* self, ZepPropertyRecord* record, int32_t w, int32_t h) {
-  if (!record) throw CTavInvalidArgument(VX_E_INVALIDARG, "SetRecordSize");
   record->width = w;
   record->height = h;
   // The item shows it through its wrapper (which knows whether the
@@ -330,12 +345,17 @@ void MakePreview(AssetOptionsObject* self) {
   self->wrappers[kItemPreviewView] = w.release();
 }
 
+void ReleasePreview(AssetOptionsObject* self) {
+  if (self->spriteView) self->spriteView->ops->Release(self->spriteView);
+  self->spriteView = nullptr;
+  self->previewAvailable = 0;
+}
+
 // Everything the dialog made; safe on a half-made dialog and on one already
 // freed.
 void FreeDialog(AssetOptionsObject* self) {
   FreeOptionsDialog(self);
-  if (self->spriteView) self->spriteView->ops->Release(self->spriteView);
-  self->spriteView = nullptr;
+  ReleasePreview(self);
   if (self->supportHeld) TavReleaseExceptionSupport();
   self->supportHeld = 0;
 }
@@ -346,6 +366,10 @@ VxStatus ShowDialog(AssetOptionsObject* self) {
   if (!host) TavThrowNotInitialized("host");
   if (!self->supportHeld) TavInitExceptionSupport(host, VxModuleHandle());
   self->supportHeld = 1;
+  // A show without finish before this one: its dialog and preview go now
+  // (the exception support it took is this show's).
+  FreeOptionsDialog(self);
+  ReleasePreview(self);
   if (!self->asset) {
     // Without an asset: the values a new asset would have, nothing to keep.
     VxStatus status = StartOptionsDialog(self, host);
@@ -425,6 +449,9 @@ VxStatus VXAPI OpShowDialog(VxAssetOptions* self, void*) {
 }
 
 VxStatus VXAPI OpFinish(VxAssetOptions* self, int32_t, int32_t* result) {
+  // Without a place for the result the host cannot learn what was written:
+  // nothing is done (a last release still frees the dialog).
+  if (!result) return VX_E_INVALIDARG;
   AssetOptionsObject* o = Self(self);
   int32_t written = 0;
   const VxStatus status = Guarded(o, [o, &written] {
@@ -439,7 +466,7 @@ VxStatus VXAPI OpFinish(VxAssetOptions* self, int32_t, int32_t* result) {
   FreeDialog(o);
   o->dialogRan = o->okPressed = 0;
   o->infoSaved = 0;
-  if (result) *result = written;
+  *result = written;
   return status;
 }
 
@@ -484,13 +511,13 @@ VxStatus VXAPI OpReserved(VxAssetOptions*) {
   return VX_OK;
 }
 
+// A pointer that is not one the module gave out is refused before anything
+// is written through it.
 VxStatus VXAPI OpSetItemSize(VxAssetOptions* self, void* wrapper, int32_t w, int32_t h) {
   AssetOptionsObject* o = Self(self);
+  if (!IsOwnWrapper(o, wrapper)) return VX_E_INVALIDARG;
   return Guarded(o, [o, wrapper, w, h] {
     ZepItemWrapper* item = static_cast<ZepItemWrapper*>(wrapper);
-    bool ours = false;
-    for (int i = 0; i < kItemCount && o->wrappers; ++i) ours = ours || o->wrappers[i] == item;
-    if (!ours) throw CTavInvalidArgument(VX_E_INVALIDARG, "SetItemSize");
     item->SetSize(w, h);
     Refresh(o, *item);
   });
@@ -498,6 +525,7 @@ VxStatus VXAPI OpSetItemSize(VxAssetOptions* self, void* wrapper, int32_t w, int
 
 VxStatus VXAPI OpSetRecordSize(VxAssetOptions* self, void* record, int32_t w, int32_t h) {
   AssetOptionsObject* o = Self(self);
+  if (!IsOwnRecord(o, record)) return VX_E_INVALIDARG;
   return Guarded(
       o, [o, record, w, h] { SetRecordSize(o, static_cast<ZepPropertyRecord*>(record), w, h); });
 }
@@ -512,10 +540,19 @@ VxStatus VXAPI OpRevert(VxAssetOptions* self) {
   return Guarded(o, [o] { Revert(o); });
 }
 
+// The last release without finish: the dialog's tables, wrappers, preview
+// and exception support go; the asset is not touched (it may be gone).
+void FreeAtLastRelease(VxInterfaceObject* object) {
+  try {
+    FreeDialog(reinterpret_cast<AssetOptionsObject*>(object));
+  } catch (...) {
+  }
+}
+
 }  // namespace
 
 const VxAssetOptionsOps kAssetOptionsOps = {
-    VX_UNKNOWN_ENTRIES(VxAssetOptions, kAssetOptionsOps),
+    VX_UNKNOWN_ENTRIES_FREEING(VxAssetOptions, kAssetOptionsOps, FreeAtLastRelease),
     OpAttach,
     OpShowDialog,
     OpFinish,

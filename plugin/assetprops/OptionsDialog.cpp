@@ -119,17 +119,30 @@ VxStatus ItemChanged(OptionsDialogObject* d, int32_t item) {
 
 VxStatus StopPreviewIfPlaying(OptionsDialogObject* d);
 
+// The preview item has a wrapper only when it became the "Preview Not
+// Available" label; the sprite view's record is refreshed through the
+// builder itself.
+void RefreshPreview(AssetOptionsObject* o) {
+  if (ZepItemWrapper* label = ItemWrapper(o, kItemPreviewView)) {
+    label->Refresh();
+    return;
+  }
+  ZepBuilderWindow* w = o->builderWindow;
+  if (!w) TavThrowNotInitialized("ZepBuilderWindow");
+  TavCheck(w->ops->RefreshItem(w, kItemPreviewView), "RefreshItem");
+}
+
 VxStatus PlayClicked(OptionsDialogObject* d) {
   AssetOptionsObject* o = Attached(d);
   VxStatus status = VX_OK;
   if (o->playing) {
     status = DialogStopPlayer(d);
-    if (ZepItemWrapper* view = ItemWrapper(o, kItemPreviewView)) view->Refresh();
+    RefreshPreview(o);
   } else {
     if (o->linkTextChanged) {
       status = DialogReloadFile(d);
-    } else if (ZepItemWrapper* view = ItemWrapper(o, kItemPreviewView)) {
-      view->Refresh();
+    } else {
+      RefreshPreview(o);
     }
     if (status == VX_OK) status = DialogStartPlayer(d);
   }

@@ -67,10 +67,12 @@ uint32_t VxObjectAddRef(VxInterfaceObject* object) {
   return ++object->refCount;
 }
 
-uint32_t VxObjectRelease(VxInterfaceObject* object, const void* ownOps) {
+uint32_t VxObjectRelease(VxInterfaceObject* object, const void* ownOps,
+                         void (*lastRelease)(VxInterfaceObject*)) {
   VxInstance* owner = object->owner;
   const uint32_t count = --object->refCount;
   if (count == 0) {
+    if (lastRelease) lastRelease(object);
     object->ops = ownOps;
     VxAllocator* allocator = owner->allocator;
     allocator->ops->Free(allocator, object);

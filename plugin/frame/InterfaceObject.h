@@ -31,7 +31,10 @@ VxStatus VxCreateInterfaceObject(VxInstance* owner, uint32_t size, const void* o
 VxStatus VxObjectQueryInterface(VxInterfaceObject* object, const VxGuid* iid, void** out);
 uint32_t VxObjectAddRef(VxInterfaceObject* object);
 // `ownOps` is the table the object is restored to before its memory goes.
-uint32_t VxObjectRelease(VxInterfaceObject* object, const void* ownOps);
+// `lastRelease`, when given, is called once the count reaches 0 and before
+// then, so that an object can let go of what it holds.
+uint32_t VxObjectRelease(VxInterfaceObject* object, const void* ownOps,
+                         void (*lastRelease)(VxInterfaceObject*) = nullptr);
 
 // Typed entry points for an interface's operation table:
 //   VX_UNKNOWN_ENTRIES(VxExportOptions, kExportOptionsOps)
@@ -49,7 +52,16 @@ uint32_t VXAPI VxReleaseOf(Self* self) {
   return VxObjectRelease(reinterpret_cast<VxInterfaceObject*>(self), OwnOps);
 }
 
+template <class Self, class Ops, const Ops* OwnOps, void (*LastRelease)(VxInterfaceObject*)>
+uint32_t VXAPI VxReleaseWith(Self* self) {
+  return VxObjectRelease(reinterpret_cast<VxInterfaceObject*>(self), OwnOps, LastRelease);
+}
+
 // The table must be declared before it is defined with these entries.
 #define VX_UNKNOWN_ENTRIES(Self, ownOps)      \
   VxQueryInterfaceOf<Self>, VxAddRefOf<Self>, \
       VxReleaseOf<Self, std::remove_const_t<decltype(ownOps)>, &ownOps>
+// The same for an object that frees what it holds at its last release.
+#define VX_UNKNOWN_ENTRIES_FREEING(Self, ownOps, lastRelease) \
+  VxQueryInterfaceOf<Self>, VxAddRefOf<Self>,                 \
+      VxReleaseWith<Self, std::remove_const_t<decltype(ownOps)>, &ownOps, lastRelease>

@@ -7,6 +7,7 @@
 #include <commdlg.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <string>
@@ -138,8 +139,8 @@ class AssetDialog : public testing::Test {
   }
 
   // Closes a message box of this process, returning its text.
-  static std::string CloseMessageBox() {
-    for (int i = 0; i < 500; ++i) {
+  static std::string CloseMessageBox(int tries = 500) {
+    for (int i = 0; i < tries; ++i) {
       HWND w = nullptr;
       while ((w = FindWindowExA(nullptr, w, "#32770", nullptr)) != nullptr) {
         DWORD pid = 0;
@@ -153,6 +154,29 @@ class AssetDialog : public testing::Test {
       Sleep(10);
     }
     return std::string();
+  }
+
+  // Shows the dialog of `o` and cancels it, without finishing. The show's
+  // status; found_ tells whether the dialog came.
+  VxStatus ShowAndCancel(VxAssetOptions* o) {
+    std::thread driver([&] {
+      HWND dialog = FindOwn(kTitle);
+      found_ = dialog != nullptr;
+      if (dialog) {
+        Click(dialog, 42);
+      } else {
+        CloseEverything();
+      }
+    });
+    const VxStatus status = o->ops->ShowDialog(o, nullptr);
+    driver.join();
+    return status;
+  }
+
+  // How many times item `item` was refreshed through the builder.
+  int32_t BuilderRefreshesOf(int32_t item) {
+    const std::vector<int32_t>& r = host()->builderRefreshes;
+    return static_cast<int32_t>(std::count(r.begin(), r.end(), item));
   }
 
   KinetraSession session_;
@@ -292,15 +316,20 @@ TEST_F(AssetDialog, PlayStartsThePlayerAndStopStopsIt) {
   MakeAsset(kThreeFrames);
   std::string playing, stopped;
   std::vector<int32_t> frames;
+  int32_t previewRefreshedByPlay = 0, previewRefreshedByStop = 0;
   const VxStatus status = Run([&](HWND dialog) {
+    host()->builderRefreshes.clear();
     Click(dialog, 5);
+    previewRefreshedByPlay = BuilderRefreshesOf(4);
     playing = Text(Item(dialog, 5));
     HostSpriteView* view = asset_->views.empty() ? nullptr : asset_->views[0];
     for (int i = 0; view && i < 300 && frames.size() < 3; ++i) {
       if (frames.empty() || frames.back() != view->lastFrame) frames.push_back(view->lastFrame);
       Sleep(10);
     }
+    host()->builderRefreshes.clear();
     Click(dialog, 5);
+    previewRefreshedByStop = BuilderRefreshesOf(4);
     stopped = Text(Item(dialog, 5));
     Click(dialog, 42);
   });
@@ -308,6 +337,9 @@ TEST_F(AssetDialog, PlayStartsThePlayerAndStopStopsIt) {
   EXPECT_EQ(VX_OK, status);
   EXPECT_EQ("Stop", playing);
   EXPECT_EQ("Play", stopped);
+  // The sprite view's item is refreshed through the builder both times.
+  EXPECT_EQ(1, previewRefreshedByPlay);
+  EXPECT_EQ(1, previewRefreshedByStop);
   EXPECT_EQ((std::vector<int32_t>{0, 1, 2}), frames);  // the preview played the frames
   EXPECT_EQ((std::vector<std::string>{"play", "stop"}), asset_->playerLog);
   EXPECT_FALSE(asset_->playing);
@@ -454,6 +486,194 @@ TEST_F(AssetDialog, OperationsWithoutTheDialog) {
   int32_t result = -1;
   EXPECT_EQ(VX_OK, o->ops->Finish(o, 1, &result));
   EXPECT_EQ(0, result);
+}
+
+TEST_F(AssetDialog, OkAfterTogglingLinkedWritesLinkedAndTheFileName) {
+  MakeAsset(kThreeFrames);
+  std::string label;
+  const VxStatus status = Run([&](HWND dialog) {
+    Click(dialog, 22);  // "Linked" off
+    label = Text(Item(dialog, 12));
+    Click(dialog, 39);
+  });
+  ASSERT_TRUE(found_);
+  EXPECT_EQ(VX_OK, status);
+  EXPECT_EQ(2, result_);
+  EXPECT_EQ("Import:", label);
+  EXPECT_EQ((std::vector<std::string>{"set fileName " + kThreeFrames, "set linked 0",
+                                      "set directToStage 0", "set playbackMode normal"}),
+            asset_->Sets());
+  EXPECT_EQ(0, asset_->properties.linked);
+}
+
+TEST_F(AssetDialog, OkAfterEditingTheFileNameWritesItWithoutReload) {
+  MakeAsset(kThreeFrames);
+  const VxStatus status = Run([&](HWND dialog) {
+    TypeText(dialog, 13, kStill.c_str());
+    Click(dialog, 39);
+  });
+  ASSERT_TRUE(found_);
+  EXPECT_EQ(VX_OK, status);
+  EXPECT_EQ(2, result_);
+  EXPECT_EQ((std::vector<std::string>{"set fileName " + kStill, "set directToStage 0",
+                                      "set playbackMode normal"}),
+            asset_->Sets());
+  EXPECT_EQ(kStill, asset_->properties.fileName);
+  EXPECT_TRUE(asset_->playerLog.empty());  // written, not reloaded
+}
+
+TEST_F(AssetDialog, PlayWithAnEditedNameReloadsFirst) {
+  MakeAsset(kThreeFrames);
+  std::string frames;
+  const VxStatus status = Run([&](HWND dialog) {
+    TypeText(dialog, 13, kStill.c_str());
+    Click(dialog, 5);
+    frames = Text(Item(dialog, 6));
+    Click(dialog, 5);
+    Click(dialog, 42);
+  });
+  ASSERT_TRUE(found_);
+  EXPECT_EQ(VX_OK, status);
+  EXPECT_EQ(0, result_);
+  EXPECT_EQ("1 frames", frames);  // the edited file was loaded before playing
+  EXPECT_EQ((std::vector<std::string>{"reset", "play", "stop"}), asset_->playerLog);
+  EXPECT_EQ((std::vector<std::string>{"set fileName " + kStill, "set info",
+                                      "set fileName " + kThreeFrames}),
+            asset_->Sets());
+}
+
+TEST_F(AssetDialog, CancelledBrowseAndEmptyAddressChangeNothing) {
+  MakeAsset(kThreeFrames);
+  StubComdlgScript("cancel");
+  host()->addressScript.scripted = true;
+  host()->addressScript.answer = "";
+  std::string file, frames;
+  const VxStatus status = Run([&](HWND dialog) {
+    Click(dialog, 40);
+    Click(dialog, 41);
+    file = Text(Item(dialog, 13));
+    frames = Text(Item(dialog, 6));
+    Click(dialog, 39);
+  });
+  ASSERT_TRUE(found_);
+  EXPECT_EQ(VX_OK, status);
+  EXPECT_EQ(2, result_);
+  EXPECT_EQ(1, StubComdlgCallCount());
+  EXPECT_EQ((std::vector<std::string>{kThreeFrames}), host()->addressScript.asked);
+  EXPECT_EQ(kThreeFrames, file);
+  EXPECT_EQ("3 frames", frames);
+  // No file name written, nothing reloaded.
+  EXPECT_EQ((std::vector<std::string>{"set directToStage 0", "set playbackMode normal"}),
+            asset_->Sets());
+  EXPECT_TRUE(asset_->playerLog.empty());
+}
+
+// Released without finish after a show: the dialog's objects, the preview
+// and the options-dialog object go, and the exception support is given back,
+// so that the next show (for another host) sets it up for that host.
+TEST_F(AssetDialog, ReleaseWithoutFinishFreesEverything) {
+  MakeAsset(kThreeFrames);
+  const int32_t hostObjects = LiveHostObjects();
+  VxAssetOptions* o = options();
+  ASSERT_EQ(VX_OK, o->ops->Attach(o, asset_));
+  EXPECT_EQ(VX_OK, ShowAndCancel(o));
+  ASSERT_TRUE(found_);
+  EXPECT_EQ(1u, asset_->views.size());
+  session_.ReleaseOptions();
+  EXPECT_TRUE(asset_->views.empty());
+  EXPECT_EQ(hostObjects, LiveHostObjects());
+  EXPECT_EQ(0, session_.instance()->Held());
+  EXPECT_EQ(VX_OK, session_.module().exports().canUnloadNow());
+
+  HostAllocator allocator;
+  HostCallback* other = HostCallback::Create();
+  HostInstance* instance = nullptr;
+  ASSERT_EQ(VX_OK, HostInstance::Create(session_.module().exports(), CLSID_KinetraGifOptions,
+                                        &allocator, other, &instance));
+  void* out = nullptr;
+  ASSERT_EQ(VX_OK, instance->GetInterface(IID_VxAssetOptions, &out));
+  VxAssetOptions* second = static_cast<VxAssetOptions*>(out);
+  ASSERT_EQ(VX_OK, second->ops->Attach(second, asset_));
+  const int firstHostOpens = host()->resourceOpens;
+  EXPECT_EQ(VX_OK, ShowAndCancel(second));
+  EXPECT_TRUE(found_);
+  int32_t result = -1;
+  EXPECT_EQ(VX_OK, second->ops->Finish(second, 0, &result));
+  second->ops->Release(second);
+  EXPECT_EQ(VX_OK, instance->Destroy());
+  EXPECT_GT(other->resourceOpens, 0);  // the texts came through the new host
+  EXPECT_EQ(other->resourceOpens, other->resourceCloses);
+  EXPECT_EQ(firstHostOpens, host()->resourceOpens);
+  other->ops->Release(other);
+  EXPECT_EQ(0u, allocator.LiveBlocks());
+  EXPECT_EQ(VX_OK, session_.module().exports().canUnloadNow());
+}
+
+TEST_F(AssetDialog, SecondShowWithoutFinishKeepsOnePreview) {
+  MakeAsset(kThreeFrames);
+  VxAssetOptions* o = options();
+  ASSERT_EQ(VX_OK, o->ops->Attach(o, asset_));
+  EXPECT_EQ(VX_OK, ShowAndCancel(o));
+  ASSERT_TRUE(found_);
+  EXPECT_EQ(VX_OK, ShowAndCancel(o));
+  ASSERT_TRUE(found_);
+  EXPECT_EQ(1u, asset_->views.size());  // the first show's view went
+  int32_t result = -1;
+  EXPECT_EQ(VX_OK, o->ops->Finish(o, 0, &result));
+  EXPECT_EQ(0, result);
+  EXPECT_TRUE(asset_->views.empty());
+  session_.ReleaseOptions();
+  EXPECT_EQ(VX_OK, session_.module().exports().canUnloadNow());
+}
+
+// Pointers the host passes that are null, or not ones the module gave out,
+// are refused with 0x80040001 at once: nothing is written through them and
+// no message box is shown.
+TEST_F(AssetDialog, HostPointersThatAreNotUsableAreRefused) {
+  MakeAsset(kThreeFrames);
+  VxAssetOptions* o = options();
+  ASSERT_EQ(VX_OK, o->ops->Attach(o, asset_));
+  void* out = nullptr;
+  ASSERT_EQ(VX_OK, session_.instance()->GetInterface(IID_VxOptionsDialog, &out));
+  VxOptionsDialog* d = static_cast<VxOptionsDialog*>(out);
+
+  std::atomic<bool> done{false};
+  std::atomic<int> boxes{0};
+  std::thread watcher([&] {
+    while (!done) {
+      if (!CloseMessageBox(1).empty()) ++boxes;
+    }
+  });
+  ZepPropertyRecord foreign{};
+  foreign.width = 7;
+  foreign.height = 8;
+  const int32_t bounds[4] = {0, 0, 160, 120};
+  int32_t rect[4] = {};
+  const ZepEvent event{ZEP_EVENT_ITEM_CLICKED, 39};
+  int data = 0;
+  const struct {
+    const char* what;
+    std::function<VxStatus()> call;
+  } cases[] = {
+      {"record size, null", [&] { return o->ops->SetRecordSize(o, nullptr, 1, 2); }},
+      {"record size, foreign", [&] { return o->ops->SetRecordSize(o, &foreign, 1, 2); }},
+      {"item size, null", [&] { return o->ops->SetItemSize(o, nullptr, 1, 2); }},
+      {"item size, foreign", [&] { return o->ops->SetItemSize(o, &foreign, 1, 2); }},
+      {"fit preview, bounds", [&] { return o->ops->FitPreview(o, 10, 10, nullptr, rect); }},
+      {"fit preview, out", [&] { return o->ops->FitPreview(o, 10, 10, bounds, nullptr); }},
+      {"paint background", [&] { return o->ops->PaintBackground(o, 0, 0, 8, 8, nullptr); }},
+      {"finish, result", [&] { return o->ops->Finish(o, 1, nullptr); }},
+      {"notify, event", [&] { return d->ops->Notify(d, &CLSID_ZepDialogBuilder, nullptr, &data); }},
+      {"notify, data", [&] { return d->ops->Notify(d, &CLSID_ZepDialogBuilder, &event, nullptr); }},
+  };
+  for (const auto& c : cases) EXPECT_EQ(VX_E_INVALIDARG, c.call()) << c.what;
+  done = true;
+  watcher.join();
+  EXPECT_EQ(0, boxes);
+  EXPECT_EQ(7, foreign.width);
+  EXPECT_EQ(8, foreign.height);
+  EXPECT_TRUE(asset_->Sets().empty());
+  d->ops->Release(d);
 }
 
 }  // namespace

@@ -122,6 +122,30 @@ TEST_F(StringPool, UnusedSlotFallsBackToEnglishForEveryLookup) {
   delete[] buffer;
 }
 
+// String 14 is in the own module's English set and in every set of the
+// shared module (Kinetra.dll). The chosen set is searched in both modules
+// before English is, and within a set the own module comes first.
+TEST_F(StringPool, LookupOrderBetweenTheTwoModules) {
+  OwnModuleIs(STARS_PATH);
+  const struct {
+    const char* language;
+    const char* text;
+    const char* why;
+  } cases[] = {
+      {"0", "Stars: Browse", "English: the own module's set 256 before the shared one's"},
+      {"3", "Durchsuchen...", "German: the shared module's set 3401 before the own set 256"},
+      {"2", "Stars: Browse", "French unused (****): set 256, own module first"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    SetLanguage(c.language);
+    MsgPool pool(stars_);
+    int found = 0;
+    EXPECT_EQ(c.text, Get(pool, 14, &found));
+    EXPECT_EQ(1, found);
+  }
+}
+
 TEST_F(StringPool, MapOfAnotherVersionSelectsEnglish) {
   OwnModuleIs(VERSION2_PATH);
   SetLanguage("2");

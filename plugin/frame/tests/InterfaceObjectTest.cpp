@@ -144,3 +144,58 @@ TEST(InterfaceObject, ObjectSmallerThanTheHeaderIsRefused) {
 }
 
 }  // namespace
+
+// An object that lets go of what it holds at its last release: called once,
+// while its memory is still there and before the owner's releases.
+struct Holder;
+struct HolderOps {
+  VX_UNKNOWN_OPS(Holder);
+};
+struct Holder {
+  const HolderOps* ops;
+  VxInstance* owner;
+  uint32_t refCount;
+  int* held;  // set by the test; the last release clears what it points at
+};
+
+struct LastReleaseSeen {
+  int calls = 0;
+  int ownerReleasesBefore = -1;
+  size_t liveBlocksBefore = 0;
+};
+LastReleaseSeen g_lastRelease;
+
+void LetGo(VxInterfaceObject* object) {
+  Holder* h = reinterpret_cast<Holder*>(object);
+  FakeOwner* owner = static_cast<FakeOwner*>(h->owner);
+  ++g_lastRelease.calls;
+  g_lastRelease.ownerReleasesBefore = owner->releases;
+  g_lastRelease.liveBlocksBefore = owner->heap.live.size();
+  *h->held = 0;
+}
+
+extern const HolderOps kHolderOps;
+const HolderOps kHolderOps = {VX_UNKNOWN_ENTRIES_FREEING(Holder, kHolderOps, LetGo)};
+
+TEST(InterfaceObject, LastReleaseLetsTheObjectFreeWhatItHoldsFirst) {
+  FakeOwner owner;
+  g_lastRelease = LastReleaseSeen();
+  void* object = nullptr;
+  ASSERT_EQ(VX_OK, VxCreateInterfaceObject(&owner, sizeof(Holder), &kHolderOps,
+                                           offsetof(Holder, held), sizeof(int*), &object));
+  Holder* h = static_cast<Holder*>(object);
+  int resource = 1;
+  h->held = &resource;
+  EXPECT_EQ(2u, h->ops->AddRef(h));
+  EXPECT_EQ(1u, h->ops->Release(h));
+  EXPECT_EQ(0, g_lastRelease.calls);  // not yet: a reference is left
+  EXPECT_EQ(1, resource);
+  EXPECT_EQ(0u, h->ops->Release(h));
+  EXPECT_EQ(1, g_lastRelease.calls);
+  EXPECT_EQ(0, resource);
+  EXPECT_EQ(1, g_lastRelease.ownerReleasesBefore);  // only the first release's
+  EXPECT_EQ(1u, g_lastRelease.liveBlocksBefore);    // the object was still there
+  EXPECT_TRUE(owner.heap.live.empty());
+  EXPECT_EQ(3, owner.releases);
+  EXPECT_EQ(VX_OK, VxFrameCanUnloadNow());
+}
