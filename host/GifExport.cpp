@@ -21,8 +21,11 @@
 #include "host/HostImageSource.h"
 #include "host/PaletteReaders.h"
 #include "host/PalvexSession.h"
+#include "host/StatusWords.h"
 #include "plugin/gifwriter/ExportOptions.h"
 #include "plugin/gifwriter/Palettes.h"
+#include "tools/common/SameFile.h"
+#include "tools/common/SystemError.h"
 
 namespace vrixhost {
 
@@ -138,7 +141,8 @@ bool CheckAppendable(const std::string& path, std::string* error) {
 // picture pushed by an image source, the GIF written to `target`.
 VxStatus ExportThroughPlugin(VxExportOptions* options, const GifExportRequest& r,
                              HostDictionary* dictionary, const InputImage& image,
-                             const std::string& target, std::string* where) {
+                             const std::string& target, std::string* where,
+                             std::string* fileProblem) {
   HostImageSource* source =
       HostImageSource::Create(image.width, image.height, image.kind, image.pixels, image.palette);
   if (r.hasTransparentIndex) source->SetTransparentIndex(static_cast<int16_t>(r.transparentIndex));
@@ -149,6 +153,7 @@ VxStatus ExportThroughPlugin(VxExportOptions* options, const GifExportRequest& r
     FileTarget file(target);
     status = options->ops->ExportToFile(options, &file.target);
     if (status != VX_OK) *where = "exporting";
+    *fileProblem = file.problem;
   }
   source->ops->Release(source);
   return status;
@@ -176,11 +181,14 @@ int Export(const GifExportRequest& request, const InputImage& image, HostDiction
   const std::string partial = request.output + ".partial";
   DeleteFileA(partial.c_str());
   if (!request.initialFrame && !CopyFileA(request.output.c_str(), partial.c_str(), FALSE)) {
-    return Fail("cannot copy \"" + request.output + "\" to append to it");
+    const DWORD error = GetLastError();
+    DeleteFileA(partial.c_str());
+    return Fail("cannot copy \"" + request.output + "\" to \"" + partial +
+                "\" to append to it: " + toolcli::SystemErrorText(error));
   }
-  std::string where;
-  VxStatus status =
-      ExportThroughPlugin(session.options(), request, dictionary, image, partial, &where);
+  std::string where, fileProblem;
+  VxStatus status = ExportThroughPlugin(session.options(), request, dictionary, image, partial,
+                                        &where, &fileProblem);
   const VxStatus finished = session.Close();
   if (status == VX_OK && finished != VX_OK) {
     status = finished;
@@ -188,12 +196,16 @@ int Export(const GifExportRequest& request, const InputImage& image, HostDiction
   }
   if (status != VX_OK) {
     DeleteFileA(partial.c_str());
-    return Fail(where + " failed with status " + StatusText(status) + "; \"" + request.output +
-                "\" is unchanged");
+    // The file system's own reason where it had one, else the status.
+    const std::string why = !fileProblem.empty() ? "\"" + partial + "\" " + fileProblem
+                                                 : where + " failed: " + StatusInWords(status);
+    return Fail(why + "; \"" + request.output + "\" is unchanged");
   }
   if (!MoveFileExA(partial.c_str(), request.output.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    const DWORD error = GetLastError();
     DeleteFileA(partial.c_str());
-    return Fail("cannot write \"" + request.output + "\"");
+    return Fail("cannot replace \"" + request.output +
+                "\" with the new GIF: " + toolcli::SystemErrorText(error));
   }
   std::printf(
       "%s: %ux%u %s -> %s%s\n", request.input.c_str(), image.width, image.height,
@@ -212,6 +224,10 @@ int RunGifExport(int argc, char** argv) {
   std::string error;
   if (!ParseGifExportArgs(argc, argv, &request, &error))
     return toolcli::UsageError(kGifExportHelp, error);
+  // The GIF replaces whatever has its name: never one of the files read.
+  const std::string same = toolcli::SameFileProblem(
+      request.output, {request.input, request.optionsFile, request.paletteFile, request.plugin});
+  if (!same.empty()) return toolcli::FileFailure(kGifExportHelp, request.output, same);
   InputImage image;
   if (!ReadInputImage(request.input, &image, &error)) return Fail(error);
   if (!request.initialFrame && !CheckAppendable(request.output, &error)) return Fail(error);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "tools/common/ToolCli.h"
 #include "xlib/mm/PictureInfo.h"
@@ -77,6 +78,11 @@ std::string ExplainUnknownKind(const char* picturePath) {
   return reason;
 }
 
+std::string NotEnoughMemory(const BmpHeaderInfo& info) {
+  return "cannot be converted: there is not enough memory to convert its " +
+         std::to_string(info.width) + " x " + std::to_string(info.height) + " pixels";
+}
+
 std::string ExplainBmp(const char* picturePath) {
   uint8_t bytes[54];
   const size_t got = ReadStart(picturePath, bytes, sizeof bytes);
@@ -112,6 +118,10 @@ std::string ExplainBmp(const char* picturePath) {
              "pixels do";
     case XERR_NOMEM:
       return "cannot be converted: there is not enough memory for its pixels";
+    case XERR_OK:
+      // Read on its own the picture is sound: the conversion, which holds
+      // more than one copy of the pixels, ran out of memory.
+      return NotEnoughMemory(info);
     case XERR_FORMAT:
       if (info.compression != 0 && info.compression != 1)
         return "cannot be converted: the BMP is compressed in a way that is not supported "
@@ -142,6 +152,8 @@ ConversionProblem ExplainConversionFailure(const char* picturePath, const char* 
   }
   const std::string problem = toolcli::ReadProblem(picturePath);
   if (!problem.empty()) return {picturePath, "cannot be converted: the picture " + problem};
+  if (conversionText == std::bad_alloc().what())
+    return {picturePath, "cannot be converted: there is not enough memory to convert it"};
   if (hidden)
     return {picturePath,
             "cannot be converted: it is a hidden file, and hidden pictures are passed over"};
@@ -153,4 +165,10 @@ ConversionProblem ExplainConversionFailure(const char* picturePath, const char* 
     default:
       return {picturePath, ExplainUnknownKind(picturePath)};
   }
+}
+
+bool HasWords(const std::string& conversionText) {
+  // The class library's text for a code it has no words for.
+  if (conversionText.rfind("<unknown error: ", 0) == 0) return false;
+  return !conversionText.empty() && conversionText != std::bad_alloc().what();
 }
