@@ -159,11 +159,28 @@ VxStatus ExportThroughPlugin(VxExportOptions* options, const GifExportRequest& r
   return status;
 }
 
+// A saved palette choice other than exact needs the palette saved with it;
+// without one the plug-in refuses the export only as a bad argument.
+bool CheckSavedPalette(const HostDictionary& d, const std::string& file, std::string* error) {
+  int32_t choice = 0, size = 0;
+  if (d.Get(VX_DICT_INT32, &choice, sizeof choice, gif::kKeyPaletteChoice) != VX_OK ||
+      choice == gif::kChoiceExact)
+    return true;
+  if (d.Get(VX_DICT_INT32, &size, sizeof size, gif::kKeyPaletteSize) == VX_OK && size >= 1 &&
+      size <= static_cast<int32_t>(gif::kPaletteCapacity) && d.Has(gif::kKeyPalette))
+    return true;
+  *error = "\"" + file + "\": " + gif::kKeyPaletteChoice + " " + std::to_string(choice) +
+           " chooses a palette, but no palette of 1 to " + std::to_string(gif::kPaletteCapacity) +
+           " colours is saved with it (" + gif::kKeyPaletteSize + " " + std::to_string(size) + ")";
+  return false;
+}
+
 // The export's dictionary: the saved options or the command line's, then
 // the frame's keys.
 bool BuildDictionary(const GifExportRequest& r, HostDictionary* d, std::string* error) {
   if (!r.optionsFile.empty()) {
     if (!LoadDictionaryFile(r.optionsFile, d, error)) return false;
+    if (!CheckSavedPalette(*d, r.optionsFile, error)) return false;
   } else if (!PutDialogOptions(d, r, error)) {
     return false;
   }

@@ -129,4 +129,18 @@ TEST_F(GifExportCommand, AFileThatCannotBeWrittenIsSaidInWords) {
                             "\" is unchanged\n");
 }
 
+// Saved options that choose a palette but hold none: said so, where the
+// plug-in would answer only "bad argument".
+TEST_F(GifExportCommand, ASavedPaletteChoiceWithoutAPaletteIsSaidInWords) {
+  const std::string options = dir / "options.txt", gif = dir / "out.gif";
+  ASSERT_TRUE(wintest::WriteFileText(options, "PixelFormatRegKey_OverridePalette int 42\n"));
+  const ExportRun run = Export("--options=" + Q(options) + " " + Q(bmp) + " " + Q(gif));
+  EXPECT_EQ(run.exitCode, 1u);
+  EXPECT_EQ(run.output, "vrixhost gif-export: \"" + options +
+                            "\": PixelFormatRegKey_OverridePalette 42 chooses a palette, but no "
+                            "palette of 1 to 256 colours is saved with it "
+                            "(PixelFormatRegKey_PaletteSize 0)\n");
+  EXPECT_FALSE(wintest::Exists(gif));
+}
+
 }  // namespace
