@@ -22,8 +22,11 @@
 #include "host/HostImageSource.h"
 #include "host/PaletteReaders.h"
 #include "host/PalvexSession.h"
+#include "host/StatusWords.h"
 #include "plugin/gifwriter/ExportOptions.h"
 #include "plugin/gifwriter/Palettes.h"
+#include "tools/common/SameFile.h"
+#include "tools/common/SystemError.h"
 
 namespace vrixhost {
 
@@ -165,7 +168,8 @@ bool CheckAppendable(const std::string& path, std::string* error) {
 // picture pushed by an image source, the GIF written to `target`.
 VxStatus ExportThroughPlugin(VxExportOptions* options, const GifExportRequest& r,
                              HostDictionary* dictionary, const InputImage& image,
-                             const std::string& target, std::string* where) {
+                             const std::string& target, std::string* where,
+                             std::string* fileProblem) {
   HostImageSource* source =
       HostImageSource::Create(image.width, image.height, image.kind, image.pixels, image.palette);
   if (r.hasTransparentIndex) source->SetTransparentIndex(static_cast<int16_t>(r.transparentIndex));
@@ -176,9 +180,26 @@ VxStatus ExportThroughPlugin(VxExportOptions* options, const GifExportRequest& r
     FileTarget file(target);
     status = options->ops->ExportToFile(options, &file.target);
     if (status != VX_OK) *where = "exporting";
+    *fileProblem = file.problem;
   }
   source->ops->Release(source);
   return status;
+}
+
+// A saved palette choice other than exact needs the palette saved with it;
+// without one the plug-in refuses the export only as a bad argument.
+bool CheckSavedPalette(const HostDictionary& d, const std::string& file, std::string* error) {
+  int32_t choice = 0, size = 0;
+  if (d.Get(VX_DICT_INT32, &choice, sizeof choice, gif::kKeyPaletteChoice) != VX_OK ||
+      choice == gif::kChoiceExact)
+    return true;
+  if (d.Get(VX_DICT_INT32, &size, sizeof size, gif::kKeyPaletteSize) == VX_OK && size >= 1 &&
+      size <= static_cast<int32_t>(gif::kPaletteCapacity) && d.Has(gif::kKeyPalette))
+    return true;
+  *error = "\"" + file + "\": " + gif::kKeyPaletteChoice + " " + std::to_string(choice) +
+           " chooses a palette, but no palette of 1 to " + std::to_string(gif::kPaletteCapacity) +
+           " colours is saved with it (" + gif::kKeyPaletteSize + " " + std::to_string(size) + ")";
+  return false;
 }
 
 // The export's dictionary: the saved options or the command line's, then
@@ -186,6 +207,7 @@ VxStatus ExportThroughPlugin(VxExportOptions* options, const GifExportRequest& r
 bool BuildDictionary(const GifExportRequest& r, HostDictionary* d, std::string* error) {
   if (!r.optionsFile.empty()) {
     if (!LoadDictionaryFile(r.optionsFile, d, error)) return false;
+    if (!CheckSavedPalette(*d, r.optionsFile, error)) return false;
   } else if (!PutDialogOptions(d, r, error)) {
     return false;
   }
@@ -203,11 +225,14 @@ int Export(const GifExportRequest& request, const InputImage& image, HostDiction
   const std::string partial = request.output + ".partial";
   DeleteFileA(partial.c_str());
   if (!request.initialFrame && !CopyFileA(request.output.c_str(), partial.c_str(), FALSE)) {
-    return Fail("cannot copy \"" + request.output + "\" to append to it");
+    const DWORD error = GetLastError();
+    DeleteFileA(partial.c_str());
+    return Fail("cannot copy \"" + request.output + "\" to \"" + partial +
+                "\" to append to it: " + toolcli::SystemErrorText(error));
   }
-  std::string where;
-  VxStatus status =
-      ExportThroughPlugin(session.options(), request, dictionary, image, partial, &where);
+  std::string where, fileProblem;
+  VxStatus status = ExportThroughPlugin(session.options(), request, dictionary, image, partial,
+                                        &where, &fileProblem);
   const VxStatus finished = session.Close();
   if (status == VX_OK && finished != VX_OK) {
     status = finished;
@@ -215,12 +240,16 @@ int Export(const GifExportRequest& request, const InputImage& image, HostDiction
   }
   if (status != VX_OK) {
     DeleteFileA(partial.c_str());
-    return Fail(where + " failed with status " + StatusText(status) + "; \"" + request.output +
-                "\" is unchanged");
+    // The file system's own reason where it had one, else the status.
+    const std::string why = !fileProblem.empty() ? "\"" + partial + "\" " + fileProblem
+                                                 : where + " failed: " + StatusInWords(status);
+    return Fail(why + "; \"" + request.output + "\" is unchanged");
   }
   if (!MoveFileExA(partial.c_str(), request.output.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    const DWORD error = GetLastError();
     DeleteFileA(partial.c_str());
-    return Fail("cannot write \"" + request.output + "\"");
+    return Fail("cannot replace \"" + request.output +
+                "\" with the new GIF: " + toolcli::SystemErrorText(error));
   }
   std::printf(
       "%s: %ux%u %s -> %s%s\n", request.input.c_str(), image.width, image.height,
@@ -244,6 +273,10 @@ int RunGifExport(int argc, char** argv) {
                                                   : toolcli::UsageError(kGifExportHelp, error);
   }
   MakePathsFull(&request);
+  // The GIF replaces whatever has its name: never one of the files read.
+  const std::string same = toolcli::SameFileProblem(
+      request.output, {request.input, request.optionsFile, request.paletteFile, request.plugin});
+  if (!same.empty()) return toolcli::FileFailure(kGifExportHelp, request.output, same);
   InputImage image;
   if (!ReadInputImage(request.input, &image, &error)) return Fail(error);
   if (!request.initialFrame && !CheckAppendable(request.output, &error)) return Fail(error);

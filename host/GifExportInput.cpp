@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 namespace vrixhost {
 
@@ -22,7 +23,10 @@ bool Fail(std::string* error, const std::string& message) {
 bool CheckSize(uint64_t w, uint64_t h, std::string* error) {
   if (w == 0 || h == 0) return Fail(error, "the picture is empty");
   if (w > kMaxInputSide || h > kMaxInputSide || w * h > kMaxInputPixels) {
-    return Fail(error, "the picture is too large");
+    return Fail(error, "the picture is too large: " + std::to_string(w) + " x " +
+                           std::to_string(h) + " pixels, more than " +
+                           std::to_string(kMaxInputSide) + " a side or " +
+                           std::to_string(kMaxInputPixels) + " in all");
   }
   return true;
 }
@@ -31,7 +35,10 @@ VxColorEntry Entry(uint8_t r, uint8_t g, uint8_t b) {
   return VxColorEntry{0, uint16_t(r * 257), uint16_t(g * 257), uint16_t(b * 257)};
 }
 
-bool DecodeBmp(const std::vector<uint8_t>& b, InputImage* image, std::string* error) {
+// With headerOnly the decoders stop once the picture's size and kind are
+// known and checked, before any pixel is looked at.
+bool DecodeBmp(const std::vector<uint8_t>& b, bool headerOnly, InputImage* image,
+               std::string* error) {
   if (b.size() < 14 + 40) return Fail(error, "the BMP file is truncated");
   const uint32_t dataOffset = U32(&b[10]);
   const uint32_t headerSize = U32(&b[14]);
@@ -73,6 +80,7 @@ bool DecodeBmp(const std::vector<uint8_t>& b, InputImage* image, std::string* er
   image->width = uint32_t(width);
   image->height = height;
   image->palette.clear();
+  if (headerOnly) return true;
   if (bits == 8) {
     if (colorsUsed == 0 || colorsUsed > 256) colorsUsed = 256;
     const size_t table = 14 + headerSize;
@@ -166,7 +174,8 @@ bool CopyRaster(const std::vector<uint8_t>& b, size_t start, uint32_t depth, Inp
   return true;
 }
 
-bool DecodePpm(const std::vector<uint8_t>& b, InputImage* image, std::string* error) {
+bool DecodePpm(const std::vector<uint8_t>& b, bool headerOnly, InputImage* image,
+               std::string* error) {
   PnmCursor c{b, 2};
   uint64_t w, h, maxval;
   if (!c.Number(&w) || !c.Number(&h) || !c.Number(&maxval)) {
@@ -178,10 +187,12 @@ bool DecodePpm(const std::vector<uint8_t>& b, InputImage* image, std::string* er
   if (!CheckSize(w, h, error)) return false;
   image->width = uint32_t(w);
   image->height = uint32_t(h);
+  if (headerOnly) return true;
   return CopyRaster(b, c.pos + 1, 3, image, error);  // one white-space byte ends the header
 }
 
-bool DecodePam(const std::vector<uint8_t>& b, InputImage* image, std::string* error) {
+bool DecodePam(const std::vector<uint8_t>& b, bool headerOnly, InputImage* image,
+               std::string* error) {
   PnmCursor c{b, 2};
   uint64_t w = 0, h = 0, depth = 0, maxval = 0;
   std::string tupl;
@@ -217,39 +228,88 @@ bool DecodePam(const std::vector<uint8_t>& b, InputImage* image, std::string* er
   image->width = uint32_t(w);
   image->height = uint32_t(h);
   image->palette.clear();
+  if (headerOnly) return true;
   return CopyRaster(b, c.pos + 1, uint32_t(depth), image, error);
+}
+
+bool Decode(const std::vector<uint8_t>& bytes, bool headerOnly, InputImage* image,
+            std::string* error) {
+  *image = InputImage{};
+  if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M')
+    return DecodeBmp(bytes, headerOnly, image, error);
+  if (bytes.size() >= 3 && bytes[0] == 'P' && bytes[1] == '6')
+    return DecodePpm(bytes, headerOnly, image, error);
+  if (bytes.size() >= 3 && bytes[0] == 'P' && bytes[1] == '7')
+    return DecodePam(bytes, headerOnly, image, error);
+  return Fail(error, "unsupported picture format (BMP, PPM P6 and PAM are supported)");
+}
+
+// The length of an open file, for files past 2 GiB too.
+bool ByteCount(std::FILE* f, uint64_t* count) {
+#ifdef _WIN32
+  if (_fseeki64(f, 0, SEEK_END) != 0) return false;
+  const int64_t end = _ftelli64(f);
+  if (end < 0 || _fseeki64(f, 0, SEEK_SET) != 0) return false;
+#else
+  if (fseeko(f, 0, SEEK_END) != 0) return false;
+  const int64_t end = ftello(f);
+  if (end < 0 || fseeko(f, 0, SEEK_SET) != 0) return false;
+#endif
+  *count = static_cast<uint64_t>(end);
+  return true;
+}
+
+// Why a file of count bytes, more than any accepted picture needs, is
+// refused: by what its header declares when that is what is too large.
+std::string TooLargeReason(std::FILE* f, uint64_t count) {
+  std::vector<uint8_t> head(kInputHeaderProbe);
+  head.resize(std::fread(head.data(), 1, head.size(), f));
+  InputImage probe;
+  std::string reason;
+  if (!Decode(head, true, &probe, &reason)) return reason;
+  return "the file is too large: " + std::to_string(count) + " bytes, more than the " +
+         std::to_string(kMaxInputFileBytes) + " that the largest picture accepted needs";
 }
 
 }  // namespace
 
 bool DecodeInputImage(const std::vector<uint8_t>& bytes, InputImage* image, std::string* error) {
-  *image = InputImage{};
-  if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M')
-    return DecodeBmp(bytes, image, error);
-  if (bytes.size() >= 3 && bytes[0] == 'P' && bytes[1] == '6')
-    return DecodePpm(bytes, image, error);
-  if (bytes.size() >= 3 && bytes[0] == 'P' && bytes[1] == '7')
-    return DecodePam(bytes, image, error);
-  return Fail(error, "unsupported picture format (BMP, PPM P6 and PAM are supported)");
+  return Decode(bytes, false, image, error);
 }
 
 bool ReadInputImage(const std::string& path, InputImage* image, std::string* error) {
   std::FILE* f = std::fopen(path.c_str(), "rb");
   if (f == nullptr) return Fail(error, "cannot open \"" + path + "\"");
-  std::vector<uint8_t> bytes;
-  uint8_t buf[65536];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) {
-    bytes.insert(bytes.end(), buf, buf + n);
-    if (bytes.size() > kMaxInputPixels * 4 + (1u << 20)) {
-      std::fclose(f);
-      return Fail(error, "\"" + path + "\" is too large");
-    }
+  // The file's length is checked before memory is taken for its bytes, and
+  // they are read into one block of that length.
+  uint64_t count = 0;
+  if (!ByteCount(f, &count)) {
+    std::fclose(f);
+    return Fail(error, "cannot read \"" + path + "\"");
   }
-  const bool readError = std::ferror(f) != 0;
+  if (count > kMaxInputFileBytes) {
+    const std::string reason = TooLargeReason(f, count);
+    std::fclose(f);
+    return Fail(error, "\"" + path + "\": " + reason);
+  }
+  std::vector<uint8_t> bytes;
+  try {
+    bytes.resize(static_cast<size_t>(count));
+  } catch (const std::bad_alloc&) {
+    std::fclose(f);
+    return Fail(error, "\"" + path + "\": not enough memory to read its " + std::to_string(count) +
+                           " bytes");
+  }
+  const bool complete = std::fread(bytes.data(), 1, bytes.size(), f) == bytes.size();
   std::fclose(f);
-  if (readError) return Fail(error, "cannot read \"" + path + "\"");
-  if (!DecodeInputImage(bytes, image, error)) {
+  if (!complete) return Fail(error, "cannot read \"" + path + "\"");
+  bool decoded = false;
+  try {
+    decoded = DecodeInputImage(bytes, image, error);
+  } catch (const std::bad_alloc&) {
+    *error = "not enough memory for its pixels";
+  }
+  if (!decoded) {
     *error = "\"" + path + "\": " + *error;
     return false;
   }

@@ -23,12 +23,18 @@ struct InputImage {
 // arithmetic below far from overflow on 32-bit builds too.
 constexpr uint32_t kMaxInputSide = 65535;
 constexpr uint64_t kMaxInputPixels = 64ull * 1024 * 1024;
+// Largest input file read: the largest picture's pixels at 4 bytes each and
+// room for its headers. A longer file is refused before it is read, by what
+// its first kInputHeaderProbe bytes declare.
+constexpr uint64_t kMaxInputFileBytes = kMaxInputPixels * 4 + (1u << 20);
+constexpr size_t kInputHeaderProbe = 64 * 1024;
 
 // Decodes a file's bytes. Returns false with a message in *error for
 // unreadable or unsupported data.
 bool DecodeInputImage(const std::vector<uint8_t>& bytes, InputImage* image, std::string* error);
 
-// Reads and decodes a file.
+// Reads and decodes a file; a file longer than kMaxInputFileBytes is
+// refused without reading it whole.
 bool ReadInputImage(const std::string& path, InputImage* image, std::string* error);
 
 }  // namespace vrixhost

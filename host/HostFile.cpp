@@ -1,5 +1,6 @@
 #include "host/HostFile.h"
 
+#include <cerrno>
 #include <cstring>
 
 namespace vrixhost {
@@ -44,16 +45,21 @@ VxStatus VXAPI ServicePath(VxFileService* self, const VxExportTarget* target, ch
   if (!target || !path || size == 0) return VX_E_INVALIDARG;
   if (target->kind != VX_EXPORT_TARGET_FILE || !target->host) return VX_E_INVALIDARG;
   if (Fires(service->failPathIn)) return kHostFileError;
-  const std::string& p = static_cast<const FileTarget*>(target->host)->path;
+  FileTarget* file = static_cast<FileTarget*>(target->host);
+  const std::string& p = file->path;
   if (p.size() > VX_MAX_PATH_CHARS || p.size() + 1 > size) return VX_E_INVALIDARG;
   std::memcpy(path, p.c_str(), p.size() + 1);
+  service->lastTarget = file;
   return VX_OK;
 }
 
-VxStatus VXAPI ServiceStream(VxFileService*, const char* path, uint32_t bufferSize,
+VxStatus VXAPI ServiceStream(VxFileService* self, const char* path, uint32_t bufferSize,
                              VxStream** out) {
   if (!path || !out) return VX_E_INVALIDARG;
-  *out = HostFileStream::Create(path, bufferSize);
+  HostFileStream* stream = HostFileStream::Create(path, bufferSize);
+  FileTarget* target = static_cast<HostFileService*>(self)->lastTarget;
+  if (target && target->path == path) stream->problem = &target->problem;
+  *out = stream;
   return VX_OK;
 }
 
@@ -78,6 +84,11 @@ HostFileStream* HostFileStream::Create(const std::string& path, uint32_t bufferS
   return s;
 }
 
+VxStatus HostFileStream::Failed(const char* what) {
+  if (problem && problem->empty()) *problem = std::string(what) + ": " + std::strerror(errno);
+  return kHostFileError;
+}
+
 VxStatus HostFileStream::Open(uint32_t mode) {
   if (file) return VX_E_INVALIDARG;
   if (mode == VX_STREAM_OPEN_UPDATE) {
@@ -89,7 +100,8 @@ VxStatus HostFileStream::Open(uint32_t mode) {
   } else {
     return VX_E_INVALIDARG;
   }
-  if (!file) return kHostFileError;
+  if (!file)
+    return Failed(mode == VX_STREAM_OPEN_CREATE ? "cannot be created" : "cannot be opened");
   if (bufferSize) {
     buffer_.resize(bufferSize);
     std::setvbuf(file, buffer_.data(), _IOFBF, buffer_.size());
@@ -103,10 +115,10 @@ VxStatus HostFileStream::Size(uint32_t* size) {
   ++sizeQueries;
   if (!file || !size) return VX_E_INVALIDARG;
   const long here = std::ftell(file);
-  if (here < 0 || std::fseek(file, 0, SEEK_END) != 0) return kHostFileError;
+  if (here < 0 || std::fseek(file, 0, SEEK_END) != 0) return Failed("cannot be sized");
   const long end = std::ftell(file);
   std::fseek(file, here, SEEK_SET);
-  if (end < 0) return kHostFileError;
+  if (end < 0) return Failed("cannot be sized");
   *size = static_cast<uint32_t>(end);
   return VX_OK;
 }
@@ -115,19 +127,23 @@ VxStatus HostFileStream::Seek(uint32_t position) {
   ++seeks;
   seekPositions.push_back(position);
   if (!file) return VX_E_INVALIDARG;
-  return std::fseek(file, static_cast<long>(position), SEEK_SET) == 0 ? VX_OK : kHostFileError;
+  if (std::fseek(file, static_cast<long>(position), SEEK_SET) != 0)
+    return Failed("cannot be positioned");
+  return VX_OK;
 }
 
 int32_t HostFileStream::Write(const void* data, uint32_t count) {
   if (!file || (!data && count)) return 0;
   if (Fires(failWriteIn)) return 0;
-  return static_cast<int32_t>(std::fwrite(data, 1, count, file));
+  const size_t written = std::fwrite(data, 1, count, file);
+  if (written != count) Failed("cannot be written");
+  return static_cast<int32_t>(written);
 }
 
 VxStatus HostFileStream::Flush() {
   ++flushes;
   if (!file) return VX_E_INVALIDARG;
-  return std::fflush(file) == 0 ? VX_OK : kHostFileError;
+  return std::fflush(file) == 0 ? VX_OK : Failed("cannot be written");
 }
 
 VxStatus HostFileStream::Close() {
@@ -135,7 +151,7 @@ VxStatus HostFileStream::Close() {
   ++closes;
   const int result = std::fclose(file);
   file = nullptr;
-  return result == 0 ? VX_OK : kHostFileError;
+  return result == 0 ? VX_OK : Failed("cannot be written");
 }
 
 HostFileService::HostFileService() {

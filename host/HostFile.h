@@ -18,6 +18,9 @@ constexpr VxStatus kHostFileError = VxCode(0x80041001u);
 struct FileTarget {
   VxExportTarget target;
   std::string path;
+  // What the file system said when a stream on path first failed, such as
+  // "cannot be created: Permission denied"; empty while none did.
+  std::string problem;
   explicit FileTarget(std::string p) : path(std::move(p)) {
     target.kind = VX_EXPORT_TARGET_FILE;
     target.host = this;
@@ -38,6 +41,10 @@ struct HostFileStream : VxStream {
   int opens = 0, closes = 0, flushes = 0, seeks = 0, sizeQueries = 0;
   std::vector<uint32_t> seekPositions;
   int failWriteIn = 0;  // the n-th write from now writes nothing
+  // Not owned: where the first failure is told, the problem of the target
+  // the stream was made for (which outlives the export and so the stream);
+  // null for a stream made for no target.
+  std::string* problem = nullptr;
 
   VxStatus Open(uint32_t mode);
   VxStatus Size(uint32_t* size);
@@ -49,6 +56,8 @@ struct HostFileStream : VxStream {
  private:
   HostFileStream();
   ~HostFileStream();
+  // kHostFileError, telling what failed and the C library's reason.
+  VxStatus Failed(const char* what);
   std::vector<char> buffer_;
   template <class, class, const VxGuid*>
   friend struct HostRefCounting;
@@ -59,6 +68,9 @@ struct HostFileService : VxFileService {
 
   uint32_t refs = 1;
   int failPathIn = 0;  // the n-th GetExportPath from now fails with kHostFileError
+  // Not owned: the target whose path was given last; a stream made for
+  // that path tells its failures to it.
+  FileTarget* lastTarget = nullptr;
 
  private:
   HostFileService();

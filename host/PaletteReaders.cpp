@@ -70,10 +70,19 @@ bool ParseGif(const std::vector<uint8_t>& b, std::vector<VxColorEntry>* out) {
   return true;
 }
 
+// 256 RGB triples; the newer form adds the number of colours in use and a
+// transparent index, each 16 bits, most significant byte first. The index
+// is not carried: a reader hands on colours only.
 bool ParseAct(const std::vector<uint8_t>& b, std::vector<VxColorEntry>* out) {
-  if (b.size() != 768) return false;
+  constexpr size_t kTable = 768;
+  if (b.size() != kTable && b.size() != kTable + 4) return false;
+  size_t count = 256;
+  if (b.size() == kTable + 4) {
+    count = static_cast<size_t>(b[kTable] << 8 | b[kTable + 1]);
+    if (count == 0 || count > 256) return false;
+  }
   out->clear();
-  for (size_t i = 0; i < 256; ++i) out->push_back(Entry(b[3 * i], b[3 * i + 1], b[3 * i + 2]));
+  for (size_t i = 0; i < count; ++i) out->push_back(Entry(b[3 * i], b[3 * i + 1], b[3 * i + 2]));
   return true;
 }
 

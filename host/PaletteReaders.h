@@ -15,7 +15,7 @@ namespace vrixhost {
 enum class PaletteFileKind {
   kBmp,  // the colour table of an 8-bit (or smaller) BMP
   kGif,  // the global colour table of a GIF, else its first local table
-  kAct,  // 768 bytes: 256 RGB triples
+  kAct,  // 768 bytes: 256 RGB triples; or 772, with the count of colours used
 };
 
 // Colours held in a palette file's bytes; false when the bytes are not a

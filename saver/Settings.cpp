@@ -5,6 +5,7 @@
 
 #include "clib/Path.h"
 #include "saver/KeyNames.h"
+#include "saver/SettingNumber.h"
 #include "saver/zyPak.h"
 
 bool UserSettingsPath(const char* modulePath, char* out) {
@@ -17,8 +18,11 @@ bool UserSettingsPath(const char* modulePath, char* out) {
 }
 
 void ReadUserSettings(zyPak& pak, const char* settingsFile) {
-  pak.m_Sound = static_cast<int32_t>(
-      GetPrivateProfileIntA("Screensaver", "Sound", static_cast<INT>(pak.m_Sound), settingsFile));
+  // Read as text: the integer profile function wraps numbers past 32 bits.
+  // A missing or empty value keeps the one held, as that function does.
+  char sound[32];
+  GetPrivateProfileStringA("Screensaver", "Sound", "", sound, sizeof sound, settingsFile);
+  if (sound[0] != '\0') pak.m_Sound = SettingNumber(sound);
   GetPrivateProfileStringA("Photo", "File", "", pak.m_PicturePath, kMaxPath, settingsFile);
 }
 

@@ -1,8 +1,13 @@
 // The picture readers and the command line of vrixhost gif-export.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
+
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
 
 #include "host/GifExportArgs.h"
 #include "host/GifExportInput.h"
@@ -154,6 +159,85 @@ TEST(GifExportInput, RefusesBadFilesWithAReason) {
     EXPECT_FALSE(vrixhost::DecodeInputImage(c.file, &image, &error)) << c.name;
     EXPECT_NE(error.find(c.reason), std::string::npos) << c.name << ": " << error;
   }
+}
+
+// A file of `size` bytes that starts with head; the rest is a hole, so a
+// file of hundreds of megabytes costs no disk.
+std::string SparseFile(const char* name, const Bytes& head, uint64_t size) {
+  const std::string path = testing::TempDir() + name;
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (f == nullptr) return "";
+  std::fwrite(head.data(), 1, head.size(), f);
+#ifdef _WIN32
+  _fseeki64(f, static_cast<int64_t>(size - 1), SEEK_SET);
+#else
+  fseeko(f, static_cast<off_t>(size - 1), SEEK_SET);
+#endif
+  std::fputc(0, f);
+  std::fclose(f);
+  return path;
+}
+
+// The most memory this process has held so far, in KiB; 0 where unknown.
+long PeakKiB() {
+#ifdef _WIN32
+  return 0;
+#else
+  rusage usage;
+  return getrusage(RUSAGE_SELF, &usage) == 0 ? usage.ru_maxrss : 0;
+#endif
+}
+
+// A 10000 x 10000 picture is refused by what its header says, before its
+// 300 MB are read; a long file with a small picture by its length.
+TEST(GifExportInput, HugeFilesAreRefusedBeforeTheyAreRead) {
+  Bytes bmp = Bmp(24);
+  Put32(bmp, 18, 10000);
+  Put32(bmp, 22, 10000);
+  Bytes ppm = Text("P6\n10000 10000\n255\n");
+  Bytes smallPpm = Text("P6\n3 2\n255\n");
+  struct Case {
+    const char* name;
+    Bytes head;
+    uint64_t size;
+    const char* reason;
+  } cases[] = {
+      {"huge.bmp", bmp, 54 + 300000000ull,
+       "the picture is too large: 10000 x 10000 pixels, more than 65535 a side or 67108864 in all"},
+      {"huge.ppm", ppm, ppm.size() + 300000000ull,
+       "the picture is too large: 10000 x 10000 pixels, more than 65535 a side or 67108864 in all"},
+      {"long.ppm", smallPpm, 300000000ull,
+       "the file is too large: 300000000 bytes, more than the 269484032 that the largest picture "
+       "accepted needs"},
+  };
+  for (const Case& c : cases) {
+    const std::string path = SparseFile(c.name, c.head, c.size);
+    ASSERT_FALSE(path.empty()) << c.name;
+    const long before = PeakKiB();
+    InputImage image;
+    std::string error;
+    EXPECT_FALSE(vrixhost::ReadInputImage(path, &image, &error)) << c.name;
+    EXPECT_EQ(error, "\"" + path + "\": " + c.reason) << c.name;
+    // Reading the file would have taken over 256 MiB.
+    EXPECT_LT(PeakKiB() - before, 32 * 1024) << c.name;
+    std::remove(path.c_str());
+  }
+}
+
+TEST(GifExportInput, ReadsAFileWhole) {
+  const std::string path = testing::TempDir() + "whole.bmp";
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  const Bytes bmp = Bmp(24);
+  std::fwrite(bmp.data(), 1, bmp.size(), f);
+  std::fclose(f);
+  InputImage image;
+  std::string error;
+  ASSERT_TRUE(vrixhost::ReadInputImage(path, &image, &error)) << error;
+  EXPECT_EQ(image.pixels, kRgb);
+  std::remove(path.c_str());
+  EXPECT_FALSE(vrixhost::ReadInputImage(path, &image, &error));
+  EXPECT_EQ(error, "cannot open \"" + path + "\"");
 }
 
 bool Parse(std::vector<std::string> args, vrixhost::GifExportRequest* r, std::string* error) {

@@ -96,6 +96,40 @@ TEST(PaletteReaders, ColourTablesOfEachKind) {
   EXPECT_EQ((767 % 251) * 257, c[255].blue);
 }
 
+// The newer ACT form, as Photoshop writes it: the 256 triples, then the
+// number of colours used and the transparent index (0xFFFF: none), both
+// most significant byte first.
+TEST(PaletteReaders, ActWithItsColourCountHasThatManyColours) {
+  std::vector<uint8_t> act;
+  for (int i = 0; i < 768; ++i) act.push_back(static_cast<uint8_t>(i % 251));
+  const struct {
+    uint8_t tail[4];
+    size_t colours;
+  } cases[] = {
+      {{0x01, 0x00, 0xFF, 0xFF}, 256},
+      {{0x00, 0x10, 0xFF, 0xFF}, 16},
+      {{0x00, 0x05, 0x00, 0x02}, 5},
+      {{0x00, 0x01, 0x00, 0x00}, 1},
+  };
+  for (const auto& k : cases) {
+    std::vector<uint8_t> file = act;
+    file.insert(file.end(), k.tail, k.tail + 4);
+    std::vector<VxColorEntry> c;
+    ASSERT_TRUE(ParsePalette(PaletteFileKind::kAct, file, &c)) << k.colours;
+    ASSERT_EQ(k.colours, c.size());
+    EXPECT_EQ(1 * 257, c.front().green) << k.colours;
+    EXPECT_EQ(act[3 * (k.colours - 1)] * 257, c.back().red) << k.colours;
+    EXPECT_EQ(act[3 * (k.colours - 1) + 2] * 257, c.back().blue) << k.colours;
+  }
+  // A count that names no colours, or more than the table holds.
+  for (uint8_t high : {0x00, 0x01, 0xFF}) {
+    std::vector<uint8_t> file = act;
+    file.insert(file.end(), {high, static_cast<uint8_t>(high == 0x01 ? 0x01 : 0x00), 0xFF, 0xFF});
+    std::vector<VxColorEntry> c;
+    EXPECT_FALSE(ParsePalette(PaletteFileKind::kAct, file, &c)) << int(high);
+  }
+}
+
 TEST(PaletteReaders, RefusesWhatIsNotThereOrCutShort) {
   std::vector<VxColorEntry> c;
   std::vector<uint8_t> cut = Bmp(8, 0);

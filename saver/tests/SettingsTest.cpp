@@ -54,6 +54,21 @@ TEST(SettingsTest, MissingSoundKeepsTheValueHeldAndOddValuesAreKept) {
   EXPECT_STREQ(pak.m_PicturePath, "") << "a missing picture key clears the picture";
 }
 
+TEST(SettingsTest, SoundPastTheIntegerRangeIsHeldAtItsEndsNotWrapped) {
+  ScratchDir dir;
+  const std::string ini = dir / "Saver.ini";
+  const struct {
+    const char* text;
+    int32_t sound;
+  } cases[] = {{"999999999999", INT32_MAX}, {"-999999999999", INT32_MIN}, {"2", kSoundNever}};
+  for (const auto& c : cases) {
+    ASSERT_TRUE(wintest::WriteFileText(ini, std::string("[Screensaver]\r\nSound=") + c.text));
+    zyPak pak;
+    ReadUserSettings(pak, ini.c_str());
+    EXPECT_EQ(pak.m_Sound, c.sound) << c.text;
+  }
+}
+
 TEST(SettingsTest, WritesSoundAsDecimalText) {
   ScratchDir dir;
   const std::string ini = dir / "Saver.ini";

@@ -44,6 +44,15 @@ bool DecodeJpeg(const uint8_t* data, size_t size, PlayerPicture* picture, std::s
   jpeg_create_decompress(&info);
   jpeg_mem_src(&info, const_cast<unsigned char*>(data), static_cast<unsigned long>(size));
   jpeg_read_header(&info, TRUE);
+  // A header may claim a size that no memory holds (65000 x 65000 is 16
+  // GB at 4 bytes a pixel): such a picture is refused, not decoded.
+  if (uint64_t(info.image_width) * info.image_height > kMaxPlayerPicturePixels) {
+    *error = "JPEG data: " + std::to_string(info.image_width) + " x " +
+             std::to_string(info.image_height) + " pixels, more than the " +
+             std::to_string(kMaxPlayerPicturePixels) + " a picture may have";
+    jpeg_destroy_decompress(&info);
+    return false;
+  }
   info.out_color_space = JCS_RGB;
   jpeg_start_decompress(&info);
   picture->width = static_cast<int>(info.output_width);
@@ -69,6 +78,12 @@ bool DecodeJpeg(const uint8_t* data, size_t size, PlayerPicture* picture, std::s
 bool DecodeColorMapped(const kmv::Bitmap& bitmap, PlayerPicture* picture, std::string* error) {
   if (bitmap.format != kFormatColorMapped) {
     *error = "lossless format " + std::to_string(bitmap.format) + " is not shown";
+    return false;
+  }
+  if (uint64_t(bitmap.width) * bitmap.height > kMaxPlayerPicturePixels) {
+    *error = "lossless data: " + std::to_string(bitmap.width) + " x " +
+             std::to_string(bitmap.height) + " pixels, more than the " +
+             std::to_string(kMaxPlayerPicturePixels) + " a picture may have";
     return false;
   }
   const size_t entry = bitmap.hasAlpha ? 4 : 3;

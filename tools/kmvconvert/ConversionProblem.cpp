@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "clib/Counted.h"
@@ -70,6 +71,11 @@ std::string ExplainUnknownKind(const char* picturePath) {
   return reason;
 }
 
+std::string NotEnoughMemory(const BmpHeaderInfo& info) {
+  return "cannot be converted: there is not enough memory to convert its " +
+         std::to_string(info.width) + " x " + std::to_string(info.height) + " pixels";
+}
+
 std::string ExplainBmp(const char* picturePath) {
   std::vector<uint8_t> bytes;
   if (!ReadPictureBytes(picturePath, bytes)) return "cannot be converted: the file cannot be read";
@@ -92,7 +98,9 @@ std::string ExplainBmp(const char* picturePath) {
   // The loader tells the rest, counting the colours as the conversion does.
   const std::string read = BmpReadProblem(bytes.data(), bytes.size(), true);
   if (!read.empty()) return "cannot be converted: " + read;
-  return "cannot be converted: the BMP cannot be read";
+  // Read on its own the picture is sound: the conversion, which holds more
+  // than one copy of the pixels, ran out of memory.
+  return NotEnoughMemory(info);
 }
 
 }  // namespace
@@ -112,6 +120,8 @@ ConversionProblem ExplainConversionFailure(const char* picturePath, const char* 
   }
   const std::string problem = toolcli::ReadProblem(picturePath);
   if (!problem.empty()) return {picturePath, "cannot be converted: the picture " + problem};
+  if (conversionText == std::bad_alloc().what())
+    return {picturePath, "cannot be converted: there is not enough memory to convert it"};
   if (hidden)
     return {picturePath,
             "cannot be converted: it is a hidden file, and hidden pictures are passed over"};
@@ -123,4 +133,10 @@ ConversionProblem ExplainConversionFailure(const char* picturePath, const char* 
     default:
       return {picturePath, ExplainUnknownKind(picturePath)};
   }
+}
+
+bool HasWords(const std::string& conversionText) {
+  // The class library's text for a code it has no words for.
+  if (conversionText.rfind("<unknown error: ", 0) == 0) return false;
+  return !conversionText.empty() && conversionText != std::bad_alloc().what();
 }

@@ -17,6 +17,12 @@ struct ConversionProblem {
 ConversionProblem ExplainConversionFailure(const char* picturePath, const char* moviePath,
                                            const std::string& conversionText, bool hidden);
 
+// False for a conversion text that says nothing in words: the class
+// library's "<unknown error: N>" for its picture code 0x0800000A (every
+// failure of its BMP reader), or the name of the allocation failure. The
+// explanation above then says it all.
+bool HasWords(const std::string& conversionText);
+
 // The extensions that tell the kind of picture, for the help and the
 // messages.
 extern const char kKnownPictureExtensions[];

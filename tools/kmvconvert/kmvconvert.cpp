@@ -12,6 +12,7 @@
 #include <string>
 
 #include "clib/Path.h"
+#include "tools/common/SameFile.h"
 #include "tools/common/ToolCli.h"
 #include "tools/kmvconvert/ConversionProblem.h"
 #include "tools/kmvconvert/PictureCheck.h"
@@ -103,6 +104,9 @@ int main(int argc, char** argv) {
                                       std::to_string(kMaxPath - 1) + " characters; name the MOVIE");
     movie = moviePath;
   }
+  // The writer replaces whatever has the movie's name: never the picture.
+  const std::string same = toolcli::SameFileProblem(movie, {picture});
+  if (!same.empty()) return toolcli::FileFailure(kHelp, movie, same);
   // The writer replaces whatever has the movie's name; a folder is not
   // something a user would want replaced.
   if (toolcli::ReadProblem(movie) == "is a folder, not a file")
@@ -116,10 +120,12 @@ int main(int argc, char** argv) {
   try {
     Convert(picture, movie, scaleX, scaleY);
   } catch (const std::exception& e) {
-    // First which file and why, then the conversion's own words.
+    // First which file and why, then the conversion's own words when it
+    // has any.
     const ConversionProblem problem =
         ExplainConversionFailure(picture, movie, e.what(), IsHidden(picture));
     toolcli::FileFailure(kHelp, problem.file, problem.reason);
+    if (!HasWords(e.what())) return toolcli::kExitFailed;
     return toolcli::Failure(kHelp, e.what());
   }
   std::printf("%s -> %s\n", picture, movie);

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "tools/common/BmpProblem.h"
+#include "tools/common/SameFile.h"
 #include "tools/common/ToolCli.h"
 #include "xlib/mm/xcube.h"
 #include "xlib/mm/xdib.h"
@@ -302,6 +303,8 @@ int main(int argc, char** argv) {
     return Usage(files.size() < 2 ? "needs IN.bmp and OUT.bmp" : "too many files");
   const std::string& in = files[0];
   const std::string& out = files[1];
+  const std::string same = toolcli::SameFileProblem(out, {in});
+  if (!same.empty()) return Fail(out, same);
 
   Work w;
   std::FILE* f = std::fopen(in.c_str(), "rb");

@@ -18,6 +18,8 @@
 #include "saver/KeyNames.h"
 #include "saver/PayloadTrailer.h"
 #include "saver/Settings.h"
+#include "tools/common/SameFile.h"
+#include "tools/common/SystemError.h"
 #include "tools/common/ToolCli.h"
 #include "tools/somnel-pack/PackLayout.h"
 #include "tools/somnel-pack/ProjectCheck.h"
@@ -71,14 +73,7 @@ int Fail(const Failure& failure) {
 }
 
 std::string SystemText(DWORD code) {
-  char text[512] = "";
-  DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                code, 0, text, sizeof text, nullptr);
-  while (length && (text[length - 1] == '\n' || text[length - 1] == '\r' ||
-                    text[length - 1] == ' ' || text[length - 1] == '.'))
-    text[--length] = '\0';
-  if (!length) return "system error " + std::to_string(code);
-  return text;
+  return toolcli::SystemErrorText(code);
 }
 
 // A handle that closes itself.
@@ -217,17 +212,22 @@ bool CheckProject(const std::string& path, Failure& failure) {
   return true;
 }
 
-bool WriteAll(HANDLE file, const std::vector<char>& data) {
+// Writes all of data: 0, or the system's code for why it could not. A
+// write that takes only part of its bytes (a disk filling up) succeeds
+// without an error code, so the rest is written on; the write that then
+// fails tells why.
+DWORD WriteAll(HANDLE file, const std::vector<char>& data) {
   size_t done = 0;
   while (done < data.size()) {
     const size_t left = data.size() - done;
     const DWORD chunk = left > (1u << 20) ? (1u << 20) : static_cast<DWORD>(left);
     DWORD written = 0;
-    if (!WriteFile(file, data.data() + done, chunk, &written, nullptr) || written != chunk)
-      return false;
-    done += chunk;
+    if (!WriteFile(file, data.data() + done, chunk, &written, nullptr)) return GetLastError();
+    // Nothing written and no error: a disk file does that only when full.
+    if (written == 0) return ERROR_DISK_FULL;
+    done += written;
   }
-  return true;
+  return ERROR_SUCCESS;
 }
 
 struct PackRequest {
@@ -250,6 +250,12 @@ bool ReportProject(const std::string& path, bool strict, Failure& failure) {
 }
 
 int Pack(const PackRequest& request) {
+  // Replacing an input with the packed saver would lose it.
+  const std::string same = toolcli::SameFileProblem(
+      request.output,
+      {request.saver, request.project, request.player, request.settingsBox, request.preview});
+  if (!same.empty()) return Fail({request.output, same});
+
   Failure failure;
   std::vector<char> saver, player, settingsBox, preview;
 
@@ -306,21 +312,25 @@ int Pack(const PackRequest& request) {
     return Fail({request.output,
                  "cannot create a temporary file beside it: " + SystemText(GetLastError())});
 
-  bool written = false;
+  // Each step's own error code: the last error of this thread may be left
+  // over from a call that succeeded (CREATE_ALWAYS over the file made by
+  // GetTempFileNameA leaves "File already exists").
+  DWORD writeError = ERROR_SUCCESS;
   {
     File out(CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                          nullptr));
-    if (out.IsOpen()) {
+    if (!out.IsOpen()) {
+      writeError = GetLastError();
+    } else {
       std::vector<char> trailerBytes(kTrailerSize);
       std::memcpy(trailerBytes.data(), &trailer, kTrailerSize);
-      written = WriteAll(out.Get(), saver) && WriteAll(out.Get(), settingsBox) &&
-                WriteAll(out.Get(), preview) && WriteAll(out.Get(), player) &&
-                WriteAll(out.Get(), trailerBytes);
-      written = out.Close() && written;
+      for (const std::vector<char>* part : {&saver, &settingsBox, &preview, &player, &trailerBytes})
+        if (writeError == ERROR_SUCCESS) writeError = WriteAll(out.Get(), *part);
+      if (!out.Close() && writeError == ERROR_SUCCESS)
+        writeError = GetLastError() != ERROR_SUCCESS ? GetLastError() : ERROR_WRITE_FAULT;
     }
   }
-  const DWORD writeError = GetLastError();
-  if (!written) {
+  if (writeError != ERROR_SUCCESS) {
     DeleteFileA(temporary);
     return Fail({request.output, "cannot be written: " + SystemText(writeError)});
   }

@@ -2,7 +2,23 @@
 # expressions judge the printed listing or refusal.
 #   -DRUN=EMULATOR (its ";" given as "|")  -DKMVCONVERT=EXE  -DKMVINFO=EXE
 #   -DPICTURE=FILE  -DMOVIE=FILE  [-DSCALE="X Y"]  [-DREFUSED=ON]
+#   [-DSAME=ON]: MOVIE is a copy of PICTURE, converted onto itself under
+#   another spelling; it must be refused and the copy stay as it was.
 string(REPLACE "|" ";" run "${RUN}")
+if(SAME)
+  get_filename_component(folder "${MOVIE}" DIRECTORY)
+  get_filename_component(name "${MOVIE}" NAME)
+  configure_file("${PICTURE}" "${MOVIE}" COPYONLY)
+  execute_process(COMMAND ${run} "${KMVCONVERT}" "${MOVIE}" "${folder}/./${name}"
+    RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  file(SHA256 "${PICTURE}" before)
+  file(SHA256 "${MOVIE}" after)
+  if(rc EQUAL 0 OR NOT before STREQUAL after)
+    message(FATAL_ERROR "kmvconvert converted ${MOVIE} onto itself (${rc})")
+  endif()
+  message("exit code ${rc}\n${err}")
+  return()
+endif()
 set(args "${PICTURE}" "${MOVIE}")
 if(SCALE)
   separate_arguments(scale UNIX_COMMAND "${SCALE}")

@@ -98,6 +98,19 @@ def main():
     rc, so, se = run([jpeg, out])
     with open(out, "rb") as f:
         check(rc == 1 and f.read() == b"old", "a failure keeps an existing output")
+    # An output that is the input, under another spelling, would replace
+    # it: refused before anything is written.
+    same = os.path.join(work, "same.bmp")
+    shutil.copyfile(f24, same)
+    other = os.path.join(work, ".", "same.bmp")
+    rc, so, se = run([same, other])
+    with open(same, "rb") as f, open(f24, "rb") as g:
+        kept = f.read() == g.read()
+    check(rc == 1 and kept and se.rstrip("\r\n") ==
+          "picreduce: %s: is the same file as the input %s; nothing was written" % (other, same),
+          "output that is the input: %d %r" % (rc, se))
+    check(sorted(os.listdir(work)) == ["out.bmp", "same.bmp"], "same file: nothing written")
+    os.remove(same)
     unwritable = os.path.join(work, "no-such-dir", "out.bmp")
     rc, so, se = run([f24, unwritable])
     check(rc == 1 and "out.bmp: cannot create" in se, "unwritable output: %d %r" % (rc, se))

@@ -345,6 +345,49 @@ TEST_F(SomnelPackTest, ReplacesAnExistingOutputWhenItSucceeds) {
   EXPECT_TRUE(TrailerHasPackage(TrailerFromFileTail(out.data(), out.size())));
 }
 
+// An OUTPUT that is one of the inputs, under any spelling or by a hard
+// link, would replace it with the packed saver: refused before anything is
+// written, every input left as it was.
+TEST_F(SomnelPackTest, AnOutputThatIsAnInputIsRefused) {
+  const std::string link = dir / "linked.scr";
+  ASSERT_TRUE(CreateHardLinkA(link.c_str(), saver.c_str(), nullptr));
+  const struct {
+    std::string output, input;
+  } cases[] = {
+      {saver, saver},
+      {dir.Path() + "\\.\\GENERIC.SCR", saver},
+      {link, saver},
+      {project, project},
+      {player, player},
+      {settingsBmp, settingsBmp},
+      {previewBmp, previewBmp},
+  };
+  const std::string projectText = wintest::ReadFileText(project);
+  for (const auto& c : cases) {
+    const PackRun run =
+        Pack("--settings-box " + Q(settingsBmp) + " --preview " + Q(previewBmp) + " " + Q(saver) +
+             " " + Q(project) + " " + Q(player) + " " + Q(c.output));
+    EXPECT_EQ(run.exitCode, 1u) << c.output;
+    EXPECT_EQ(run.output, "somnel-pack: " + c.output + ": is the same file as the input " +
+                              c.input + "; nothing was written\n");
+  }
+  const struct {
+    const std::string& path;
+    const Bytes& bytes;
+  } inputs[] = {{saver, saverBytes},
+                {player, playerBytes},
+                {settingsBmp, settingsBytes},
+                {previewBmp, previewBytes}};
+  for (const auto& in : inputs) {
+    Bytes now;
+    ASSERT_TRUE(wintest::ReadFileBytes(in.path, now));
+    EXPECT_TRUE(now == in.bytes) << in.path << " was changed";
+  }
+  EXPECT_EQ(wintest::ReadFileText(project), projectText);
+  DeleteFileA(link.c_str());
+  EXPECT_TRUE(Leftovers().empty());
+}
+
 TEST_F(SomnelPackTest, HelpAndUsage) {
   for (const char* help : {"--help", "/?", "-h"}) {
     const PackRun run = Pack(help);
