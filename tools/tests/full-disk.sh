@@ -58,8 +58,10 @@ gif=$disk/noise.gif
   "$work/noise.bmp" "$gif" >"$work/said.txt" 2>&1
 rc=$?
 text=$(tr -d '\r' <"$work/said.txt")
+# vrixhost names its files as it made them full: Wine's drive Z: is the root.
+wingif="Z:$(printf '%s' "$gif" | tr / '\\')"
 expect "vrixhost gif-export" 1 \
-  "vrixhost gif-export: \"$gif.partial\" cannot be written: No space left on device; \"$gif\" is unchanged" \
+  "vrixhost gif-export: \"$wingif.partial\" cannot be written: No space left on device; \"$wingif\" is unchanged" \
   "$rc" "$text"
 
 [ "$failures" -eq 0 ] || exit 1

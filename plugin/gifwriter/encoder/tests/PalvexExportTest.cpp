@@ -368,7 +368,10 @@ TEST(GifExportCommand, WritesAppendsAndNeverLeavesHalfFiles) {
   // Bad input, bad options: errors, and the animation is untouched.
   EXPECT_EQ(RunVrixhost("gif-export " + plugin + "--append \"" + bad + "\" \"" + gif + "\""), 1);
   EXPECT_EQ(RunVrixhost("gif-export " + plugin + "--palette=plaid \"" + bmp + "\" \"" + gif + "\""),
-            1);  // neither a built-in palette nor a readable palette file
+            2);  // no built-in palette has that name, and no file is named
+  EXPECT_EQ(RunVrixhost("gif-export " + plugin + "--palette=plaid.act \"" + bmp + "\" \"" + gif +
+                        "\""),
+            1);  // a palette file that is not there
   EXPECT_EQ(RunVrixhost("gif-export " + plugin + "--transparent --options=o.txt \"" + bmp +
                         "\" \"" + gif + "\""),
             2);
