@@ -158,11 +158,14 @@ TEST(SaverShow, StartsTheExtractedPlayerAndStopsAndRemovesItOnAKey) {
   // The saver makes it top-most once it has found it, after the player's
   // start-up.
   EXPECT_TRUE(WaitFor([&] { return (GetWindowLongA(player, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }));
-  // The saver stays in front of the player, so it gets the input.
-  bool playerBelowSaver = false;
-  for (HWND w = GetWindow(saver, GW_HWNDNEXT); w; w = GetWindow(w, GW_HWNDNEXT))
-    if (w == player) playerBelowSaver = true;
-  EXPECT_TRUE(playerBelowSaver);
+  // The saver stays in front of the player, so it gets the input. The style
+  // bit is set before the two windows are ordered, so wait for the order.
+  auto playerBelowSaver = [&] {
+    for (HWND w = GetWindow(saver, GW_HWNDNEXT); w; w = GetWindow(w, GW_HWNDNEXT))
+      if (w == player) return true;
+    return false;
+  };
+  EXPECT_TRUE(WaitFor(playerBelowSaver));
 
   const std::vector<DWORD> pids = show.PlayerPids();
   ASSERT_EQ(pids.size(), 1u);
