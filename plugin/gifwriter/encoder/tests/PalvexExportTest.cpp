@@ -369,9 +369,9 @@ TEST(GifExportCommand, WritesAppendsAndNeverLeavesHalfFiles) {
   EXPECT_EQ(RunVrixhost("gif-export " + plugin + "--append \"" + bad + "\" \"" + gif + "\""), 1);
   EXPECT_EQ(RunVrixhost("gif-export " + plugin + "--palette=plaid \"" + bmp + "\" \"" + gif + "\""),
             2);  // no built-in palette has that name, and no file is named
-  EXPECT_EQ(RunVrixhost("gif-export " + plugin + "--palette=plaid.act \"" + bmp + "\" \"" + gif +
-                        "\""),
-            1);  // a palette file that is not there
+  EXPECT_EQ(
+      RunVrixhost("gif-export " + plugin + "--palette=plaid.act \"" + bmp + "\" \"" + gif + "\""),
+      1);  // a palette file that is not there
   EXPECT_EQ(RunVrixhost("gif-export " + plugin + "--transparent --options=o.txt \"" + bmp +
                         "\" \"" + gif + "\""),
             2);
