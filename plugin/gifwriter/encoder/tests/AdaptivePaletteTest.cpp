@@ -25,12 +25,7 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 using giftest::Describe;
 
-struct Env {
-  gif::EncoderModuleState module;
-  gif::PaletteSpec web = giftest::WebPalette();
-  gif::GifEncoder encoder{&module, &web};
-  gif::MemorySink sink;
-};
+using giftest::Env;
 
 // The digests of giftest::PinnedExports() as the encoder wrote them before
 // the adaptive palette was added (FNV-1a of each file; taken from that

@@ -6,8 +6,17 @@
 #include <vector>
 
 #include "plugin/gifwriter/encoder/GifEncoder.h"
+#include "plugin/gifwriter/encoder/tests/TestPalettes.h"
 
 namespace giftest {
+
+// One module's state and an encoder over the web palette, writing to memory.
+struct Env {
+  gif::EncoderModuleState module;
+  gif::PaletteSpec web = giftest::WebPalette();
+  gif::GifEncoder encoder{&module, &web};
+  gif::MemorySink sink;
+};
 
 struct PushResult {
   gif::Status begin = 0;

@@ -17,12 +17,7 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 using giftest::Describe;
 
-struct Env {
-  gif::EncoderModuleState module;
-  gif::PaletteSpec web = giftest::WebPalette();
-  gif::GifEncoder encoder{&module, &web};
-  gif::MemorySink sink;
-};
+using giftest::Env;
 
 // Colour of each pixel as the decoded file shows it.
 std::vector<uint32_t> Colours(const giftest::DecodedGif& g, size_t image = 0) {
